@@ -1,0 +1,40 @@
+// ConvertCharset: conversion between any two character sets, by a fixed set of
+// routes, with numeric character references for ASCII output.
+#ifndef LUMEN_CHARSET_CONVERT_H_
+#define LUMEN_CHARSET_CONVERT_H_
+
+#include <cstdint>
+
+#include "charset/charset.h"
+
+struct CharsetContext {
+  char* tablesDirectory;  // owned by the caller; may be empty (working directory)
+  int32_t languageHint;   // -1: no restriction
+};
+
+// Status codes.
+constexpr int CHARSET_OK = 0;
+constexpr int CHARSET_NO_TABLES = -3;
+constexpr int CHARSET_REFUSED = -4;
+constexpr int CHARSET_BAD_ARGUMENTS = -6;
+constexpr int CHARSET_NO_MEMORY = -7;
+
+// Converts length bytes of input from source to target. On success *output
+// receives a new buffer (released with std::free) terminated by an uncounted 0,
+// and *outputLength its length; no buffer is made for empty input or on failure.
+// *outputLength is set to 0 first.
+int ConvertCharset(CharsetId source, CharsetId target, const void* input, int32_t length,
+                   char** output, int32_t* outputLength, const CharsetContext* context);
+
+// ConvertCharset with a context of hint -1 whose tables directory is the one set
+// by SetDefaultTablesDirectory, or "." when none is set.
+int ConvertCharsetWithDefaults(CharsetId source, CharsetId target, const void* input,
+                               int32_t length, char** output, int32_t* outputLength);
+// The tables directory ConvertCharsetWithDefaults uses; nullptr or "" restores ".".
+// A converter sets its configured directory before it writes the document head.
+void SetDefaultTablesDirectory(const char* directory);
+
+// 0 when the pair may be converted under the hint, -2 otherwise.
+int CheckCharsetPair(CharsetId source, CharsetId target, int32_t hint);
+
+#endif  // LUMEN_CHARSET_CONVERT_H_

@@ -1,0 +1,77 @@
+// The configuration file reader: sections of key=value lines, lookups that fall
+// back to section "Default", typed values, lists, and scrambled files.
+//
+// Values handed out are new copies released with std::free. Section and key
+// arguments are matched without regard to ASCII case, ignoring surrounding blanks.
+#ifndef LUMEN_CONFIG_CONFIG_H_
+#define LUMEN_CONFIG_CONFIG_H_
+
+#include <cstdint>
+
+// Load flags.
+constexpr int CONFIG_COPY_STRINGS = 0x01;  // names, keys and values are copies; "" is absent
+constexpr int CONFIG_SCRAMBLED = 0x02;     // every byte XORed with kConfigScrambleKey
+constexpr unsigned char kConfigScrambleKey = 0xC3;
+
+struct ConfigEntry {
+  char* keyUpper;
+  char* key;    // as written; always a separate copy
+  char* value;  // may be nullptr (an empty value in copy mode)
+  int used;
+  ConfigEntry* previous;
+  ConfigEntry* next;
+};
+
+struct ConfigSection {
+  char* nameUpper;
+  char* name;  // as written; always a separate copy
+  ConfigEntry* firstEntry;
+  ConfigSection* previous;
+  ConfigSection* next;
+};
+
+struct ConfigFile {
+  int32_t size;
+  int stringsInBuffer;
+  int scrambled;
+  char* text;  // the whole file, unscrambled, plus two 0 bytes; cut up in place
+  char* path;
+  ConfigSection* firstSection;
+  int listDefaults;
+  ConfigSection* lastFound;     // last section found under a name other than DEFAULT
+  ConfigSection* defaultFound;  // the section found under the name DEFAULT
+  ConfigSection* walkStart;     // where the next section walk begins
+};
+
+// 0 on success (*result receives the file); -1 when result or path is missing or
+// the file cannot be read; -3 when it does not exist or is empty. Five attempts.
+int configLoad(ConfigFile** result, const char* path, int flags);
+// Writes the used-entries report when ConfigHelp/ListUnused is on, releases
+// everything and clears *config. 0, or -1 when there is nothing to free.
+int configFree(ConfigFile** config);
+
+// 1 and a new copy of the value when the key is found with a value in the section
+// or else in "Default"; 0 otherwise. Marks the entry found as used.
+int configLookup(ConfigFile* config, const char* section, const char* key, char** value);
+// Stores the value found, or a copy of defaultValue, or nullptr; unquoted.
+void configGetString(ConfigFile* config, const char* section, const char* key, char** value,
+                     const char* defaultValue);
+void configGetBool(ConfigFile* config, const char* section, const char* key, int* value,
+                   int defaultValue);
+// Stores a new array of *count new strings when the key has a non-empty value;
+// otherwise leaves both outputs untouched. Release with freeStringArray.
+void configGetList(ConfigFile* config, const char* section, const char* key, int* count,
+                   char*** items);
+
+int configParseBool(const char* text);
+// Removes double-quote quoting in place; 1 when the text was quoted.
+int configUnquote(char* text);
+// Splits a comma-separated list (quoted items may hold commas); 1 when done.
+int splitList(const char* list, int* count, char*** items);
+
+// Report lines (the "^M" warning, fallback lines, the used-entries report) go to
+// this sink. With no log path set, which is how the program runs, they are dropped.
+void configSetReportPath(const char* path);
+void configReport(const char* line);
+
+#endif  // LUMEN_CONFIG_CONFIG_H_

@@ -1,0 +1,56 @@
+// The operating-system layer: the only place that includes OS headers.
+//
+// One POSIX implementation (platform/posix) and one Win32 implementation
+// (platform/win32) provide these functions; the build picks one.
+#ifndef LUMEN_PLATFORM_PLATFORM_H_
+#define LUMEN_PLATFORM_PLATFORM_H_
+
+#include <cstdio>
+
+// The separator this platform puts between a directory and a file name.
+#ifdef _WIN32
+constexpr char kPathSeparator = '\\';
+#else
+constexpr char kPathSeparator = '/';
+#endif
+
+// Watchdog: a thread that sleeps `milliseconds` and then ends the whole process at
+// once with `exitCode`, running no clean-up and flushing nothing. stopWatchdog ends
+// the thread without waiting for its sleep; it is safe to call when none runs.
+void startWatchdog(unsigned milliseconds, int exitCode);
+void stopWatchdog();
+
+// Dynamic libraries. loadLibrary returns an opaque handle or nullptr; findSymbol
+// accepts a null handle and then finds nothing. Libraries are never unloaded.
+void* loadLibrary(const char* name);
+void* findSymbol(void* library, const char* name);
+
+// Maps a library name written for Windows ("pdfconv.dll") to this platform's
+// naming ("libpdfconv.so" on POSIX, unchanged on Windows). Caller frees.
+char* platformLibraryName(const char* windowsName);
+
+// Exclusive lock over the first 0x7FFFFFFF bytes of an open file. When another
+// process holds a lock, the attempt is repeated once a second, ten tries in all.
+// Returns 1 when the lock was taken, 0 otherwise.
+int lockWholeFile(FILE* stream);
+int unlockWholeFile(FILE* stream);
+
+// File attributes.
+int pathIsDirectory(const char* path);   // 1 for an accessible directory
+int streamIsDirectory(FILE* stream);     // 1 when an open stream is a directory
+int pathExistsStat(const char* path);    // 1 when stat succeeds
+long long pathStatSize(const char* path);  // stat size, or -1
+int makeOneDirectory(const char* path);  // 0 on success, -1 on failure
+
+// A process-wide critical section for code that wraps non-reentrant library calls.
+void enterCriticalSection();
+void leaveCriticalSection();
+
+// localtime under the caller's lock: fills the nine fields (sec, min, hour, mday,
+// mon, year, wday, yday, isdst) and returns 1, or returns 0 when it fails.
+int platformLocalTime(long long seconds, int fields[9]);
+
+// Sleeps the calling thread.
+void sleepMilliseconds(unsigned milliseconds);
+
+#endif  // LUMEN_PLATFORM_PLATFORM_H_

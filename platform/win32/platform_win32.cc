@@ -1,0 +1,127 @@
+// Win32 implementation of the operating-system layer.
+#include "platform/platform.h"
+
+#include <windows.h>
+#include <direct.h>
+#include <io.h>
+#include <sys/locking.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+namespace {
+
+HANDLE watchdogThread = nullptr;
+unsigned watchdogMilliseconds = 0;
+int watchdogExitCode = 0;
+
+DWORD WINAPI watchdogMain(LPVOID) {
+  Sleep(watchdogMilliseconds);
+  TerminateProcess(GetCurrentProcess(), static_cast<UINT>(watchdogExitCode));
+  return 0;
+}
+
+CRITICAL_SECTION criticalSection;
+bool criticalSectionReady = false;
+
+}  // namespace
+
+void sleepMilliseconds(unsigned milliseconds) { Sleep(milliseconds); }
+
+void startWatchdog(unsigned milliseconds, int exitCode) {
+  if (watchdogThread != nullptr) return;
+  watchdogMilliseconds = milliseconds;
+  watchdogExitCode = exitCode;
+  watchdogThread = CreateThread(nullptr, 0, watchdogMain, nullptr, 0, nullptr);
+}
+
+void stopWatchdog() {
+  if (watchdogThread == nullptr) return;
+  TerminateThread(watchdogThread, 1);
+  CloseHandle(watchdogThread);
+  watchdogThread = nullptr;
+}
+
+void* loadLibrary(const char* name) {
+  if (name == nullptr || *name == '\0') return nullptr;
+  return reinterpret_cast<void*>(LoadLibraryA(name));
+}
+
+void* findSymbol(void* library, const char* name) {
+  if (library == nullptr || name == nullptr) return nullptr;
+  return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name));
+}
+
+char* platformLibraryName(const char* windowsName) {
+  return windowsName == nullptr ? nullptr : _strdup(windowsName);
+}
+
+// _locking with LK_LOCK retries once a second, ten times, before it gives up.
+int lockWholeFile(FILE* stream) {
+  if (stream == nullptr) return 0;
+  return _locking(_fileno(stream), _LK_LOCK, 0x7FFFFFFF) == 0 ? 1 : 0;
+}
+
+int unlockWholeFile(FILE* stream) {
+  if (stream == nullptr) return 0;
+  return _locking(_fileno(stream), _LK_UNLCK, 0x7FFFFFFF) == 0 ? 1 : 0;
+}
+
+int pathIsDirectory(const char* path) {
+  if (path == nullptr || *path == '\0') return 0;
+  DWORD attributes = GetFileAttributesA(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES) return 0;
+  return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && _access(path, 0) == 0 ? 1 : 0;
+}
+
+// Windows never opens a directory as a stream.
+int streamIsDirectory(FILE*) { return 0; }
+
+int pathExistsStat(const char* path) {
+  if (path == nullptr || *path == '\0') return 0;
+  struct _stat info;
+  return _stat(path, &info) == 0 ? 1 : 0;
+}
+
+long long pathStatSize(const char* path) {
+  if (path == nullptr || *path == '\0') return -1;
+  struct _stat info;
+  if (_stat(path, &info) != 0) return -1;
+  return static_cast<long long>(info.st_size);
+}
+
+int makeOneDirectory(const char* path) {
+  if (path == nullptr || *path == '\0') return -1;
+  return _mkdir(path) == 0 ? 0 : -1;
+}
+
+// Only the main thread calls in, so the lazy set-up needs no guard of its own.
+void enterCriticalSection() {
+  if (!criticalSectionReady) {
+    InitializeCriticalSection(&criticalSection);
+    criticalSectionReady = true;
+  }
+  EnterCriticalSection(&criticalSection);
+}
+
+void leaveCriticalSection() {
+  if (criticalSectionReady) LeaveCriticalSection(&criticalSection);
+}
+
+int platformLocalTime(long long seconds, int fields[9]) {
+  time_t value = static_cast<time_t>(seconds);
+  struct tm* broken = localtime(&value);
+  if (broken == nullptr) return 0;
+  fields[0] = broken->tm_sec;
+  fields[1] = broken->tm_min;
+  fields[2] = broken->tm_hour;
+  fields[3] = broken->tm_mday;
+  fields[4] = broken->tm_mon;
+  fields[5] = broken->tm_year;
+  fields[6] = broken->tm_wday;
+  fields[7] = broken->tm_yday;
+  fields[8] = broken->tm_isdst;
+  return 1;
+}

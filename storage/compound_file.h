@@ -1,0 +1,72 @@
+// The compound file reader: header, allocation tables, directory, mini stream, and
+// reads of any byte range of any stream under a process-wide read budget.
+#ifndef LUMEN_STORAGE_COMPOUND_FILE_H_
+#define LUMEN_STORAGE_COMPOUND_FILE_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+#include "storage/ptr_list.h"
+
+constexpr uint32_t kCompoundEndOfChain = 0xFFFFFFFE;
+constexpr uint32_t kCompoundFree = 0xFFFFFFFF;  // also: no sibling, no child
+constexpr uint32_t kCompoundTableSector = 0xFFFFFFFD;
+constexpr uint32_t kCompoundTableLimit = 0x19000000;
+constexpr uint32_t kReadBudgetLimit = 0x1400000;  // 20 MiB of stream bytes per open file
+constexpr uint32_t kCompoundNoParent = 0xFFFFFFFF;
+
+struct CompoundEntry {
+  char name[33];         // low bytes of the UTF-16 name, without a leading 0x05
+  uint8_t propertySet;   // 1 when the stored name began with 0x05
+  uint8_t kind;          // 1 storage, 2 stream, 5 root, 0 unused
+  uint32_t leftSibling;
+  uint32_t rightSibling;
+  uint32_t child;
+  uint32_t firstSector;
+  uint32_t size;
+  uint32_t parent;       // kCompoundNoParent for the root and unreachable entries
+  uint8_t visited;
+};
+
+struct CompoundFile {
+  uint32_t tableSectorCount;
+  uint32_t extensionSectorCount;
+  uint32_t firstDirectorySector;
+  uint32_t firstMiniTableSector;
+  uint32_t* table;          // allocation table
+  uint32_t tableCapacity;   // entries the array can hold
+  uint32_t tableCount;      // entries loaded
+  CompoundEntry* entries;
+  uint32_t entryCount;
+  uint32_t rootIndex;
+  PtrList* directorySectors;
+  PtrList* miniTable;       // one allocated uint32_t per mini unit
+  PtrList* miniSectors;     // sectors holding the mini stream, in chain order
+};
+
+// The process-wide count of stream bytes requested since the last open.
+extern uint32_t ReadBudget;
+
+// Opens a compound file on a stream opened for binary reading (the caller keeps and
+// closes the stream). nullptr when it is not a readable compound file.
+CompoundFile* OpenCompoundFile(FILE* file);
+// Releases everything and clears *compound; does not close the stream.
+void CloseCompoundFile(CompoundFile** compound);
+
+// A new buffer of length + 1 bytes: bytes [offset, offset + length) of the entry's
+// stream and a 0. nullptr on any failure; never partial data.
+unsigned char* ReadStreamRange(CompoundFile* compound, FILE* file, uint32_t entry,
+                               uint32_t offset, uint32_t length);
+// The same, copying units from image (the whole file in memory) when given.
+unsigned char* ReadStreamRangeFromImage(CompoundFile* compound, FILE* file, uint32_t entry,
+                                        uint32_t offset, uint32_t length,
+                                        const unsigned char* image, size_t imageLength);
+
+// Index of the first entry (in table order) whose name equals name without regard
+// to case, or -1. With parent other than kCompoundNoParent, only entries whose
+// parent is that index count.
+int32_t FindCompoundEntry(const CompoundFile* compound, const char* name,
+                          uint32_t parent = kCompoundNoParent);
+
+#endif  // LUMEN_STORAGE_COMPOUND_FILE_H_
