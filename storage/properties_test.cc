@@ -134,9 +134,12 @@ TEST(HtmlHeadTest, EightBitStringsAreTakenByteForByteUpToTheirTerminator) {
 
 TEST(HtmlHeadTest, SixteenBitStringsAreConverted) {
   // UTF-8 output needs no table files.
-  Head head = WriteHead(WithSummary(Summary({{4, PropertyString16(u"Ann L\u00E9e \u20AC")}})),
-                        "", CHARSET_UTF8);
-  EXPECT_EQ("<META NAME=\"Author\" CONTENT=\"Ann L\xC3\xA9" "e \xE2\x82\xAC\">\n", head.text);
+  Head head = WriteHead(WithSummary(Summary({{4, PropertyString16(u"Ann L\u00E9e \u20AC")}})), "",
+                        CHARSET_UTF8);
+  EXPECT_EQ(
+      "<META NAME=\"Author\" CONTENT=\"Ann L\xC3\xA9"
+      "e \xE2\x82\xAC\">\n",
+      head.text);
 }
 
 // Runs in a fresh process (the character set tables are loaded once per process):
@@ -266,16 +269,21 @@ TEST(HtmlHeadTest, HostileSections) {
          return s;
        }(),
        ""},
-      {"count beyond the content", [&] {
+      {"count beyond the content",
+       [&] {
          std::string s = BuildPropertySetStream({good});
          s.replace(0x34, 4, LeU32(0x20000000));
          return s;
-       }(), ""},
+       }(),
+       ""},
       {"value offset before the table",
-       BuildPropertySetStream({BuildPropertySection({{2, PropertyString8("x")}}).replace(12, 4, LeU32(3)), good}),
+       BuildPropertySetStream(
+           {BuildPropertySection({{2, PropertyString8("x")}}).replace(12, 4, LeU32(3)), good}),
        "<META NAME=\"Author\" CONTENT=\"Ann\">\n"},
       {"value offset past the section",
-       BuildPropertySetStream({BuildPropertySection({{2, PropertyString8("x")}}).replace(12, 4, LeU32(0xFFFFFFFF)), good}),
+       BuildPropertySetStream(
+           {BuildPropertySection({{2, PropertyString8("x")}}).replace(12, 4, LeU32(0xFFFFFFFF)),
+            good}),
        "<META NAME=\"Author\" CONTENT=\"Ann\">\n"},
       {"16-bit count past the section",
        BuildPropertySetStream({BuildPropertySection({{2, huge16}}), good}),
@@ -290,12 +298,12 @@ TEST(HtmlHeadTest, HostileSections) {
        BuildPropertySetStream({BuildPropertySection({{2, LeU32(30) + LeU32(5) + "abcd"}}), good}),
        "<TITLE>abcd</TITLE>\n<META NAME=\"Author\" CONTENT=\"Ann\">\n"},
       {"dictionary with an absurd count",
-       BuildPropertySetStream({BuildPropertySection({{0, bigDictionary + std::string(1, '\0')},
-                                                     {2, PropertyString8("named")}})}),
+       BuildPropertySetStream({BuildPropertySection(
+           {{0, bigDictionary + std::string(1, '\0')}, {2, PropertyString8("named")}})}),
        "<META NAME=\"Name\" CONTENT=\"named\">\n"},
       {"dictionary name without terminator",
-       BuildPropertySetStream({BuildPropertySection({{2, PropertyString8("fixed")},
-                                                     {0, openDictionary}})}),
+       BuildPropertySetStream(
+           {BuildPropertySection({{2, PropertyString8("fixed")}, {0, openDictionary}})}),
        "<TITLE>fixed</TITLE>\n"},
       {"dictionary offset past the content",
        BuildPropertySetStream({BuildPropertySection({{0, PropertyDictionary({{2, "N"}})},
@@ -313,8 +321,8 @@ TEST(HtmlHeadTest, HostileSections) {
 
 TEST(ReadDocumentPropertiesTest, NeedsListsAndAPropertySetEntry) {
   const std::string stream = Summary({{2, PropertyString8("T")}});
-  FilePtr file(OpenTempFileWith(BuildCompoundFile({{"SummaryInformation", stream, false},
-                                                   {"SummaryInformation", stream, true}})));
+  FilePtr file(OpenTempFileWith(BuildCompoundFile(
+      {{"SummaryInformation", stream, false}, {"SummaryInformation", stream, true}})));
   CompoundFile* compound = OpenCompoundFile(file.get());
   ASSERT_NE(nullptr, compound);
   PtrList* names = PtrListNew();
