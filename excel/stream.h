@@ -1,0 +1,62 @@
+// The workbook stream and its records.
+//
+// A BIFF record is a 16-bit type, a 16-bit body length and the body. Records
+// longer than the format allows go on in CONTINUE records (0x003C) that follow
+// directly; the shared string table (SST, 0x00FC) also takes its EXTSST (0x00FF)
+// along. readRecord merges such continuations into one body.
+#ifndef LUMEN_EXCEL_STREAM_H_
+#define LUMEN_EXCEL_STREAM_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+#include "storage/compound_file.h"
+#include "util/memory.h"
+
+constexpr uint16_t kRecordContinue = 0x003C;
+constexpr uint16_t kRecordSst = 0x00FC;
+constexpr uint16_t kRecordExtSst = 0x00FF;
+
+// Byte ranges of one stream of a compound file. The stream is read whole, once,
+// when that read can be had; ranges inside it are then served from memory. Ranges
+// beyond it (the slack of the stream's last sector) and every range of a stream
+// that cannot be read whole go to the compound file reader one by one, so a range
+// reads exactly when the compound file reader would give it.
+class WorkbookStream {
+ public:
+  // A stream held in memory only; nothing beyond `bytes` can be read.
+  explicit WorkbookStream(std::vector<uint8_t> bytes);
+  // The stream of `entry`. `image` (may be empty) is the whole file in memory,
+  // `imageLength` the bytes of it that may be used.
+  WorkbookStream(CompoundFile* compound, FILE* file, uint32_t entry, CharPtr image,
+                 size_t imageLength);
+
+  // Replaces *out by the bytes [position, position + length); false when they
+  // cannot all be read.
+  bool read(uint64_t position, uint32_t length, std::vector<uint8_t>* out);
+
+ private:
+  std::vector<uint8_t> whole_;
+  CompoundFile* compound_ = nullptr;
+  FILE* file_ = nullptr;
+  uint32_t entry_ = 0;
+  CharPtr image_;
+  size_t imageLength_ = 0;
+};
+
+struct ExcelRecord {
+  uint16_t type = 0;
+  uint16_t length = 0;         // the record's own body length, before merging
+  bool headerRead = false;
+  bool bodyRead = false;       // the record's own body could be read
+  std::vector<uint8_t> body;   // the body with its continuations merged
+};
+
+// Reads the record at *position and its continuations, advancing *position past
+// all of them. A continuation of an SST loses its first byte when that byte is 0.
+// A continuation whose body cannot be read ends the merging and is left unread.
+void readRecord(WorkbookStream* stream, uint64_t* position, ExcelRecord* record);
+
+#endif  // LUMEN_EXCEL_STREAM_H_
