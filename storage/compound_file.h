@@ -43,6 +43,12 @@ struct CompoundFile {
   PtrList* directorySectors;
   PtrList* miniTable;       // one allocated uint32_t per mini unit
   PtrList* miniSectors;     // sectors holding the mini stream, in chain order
+  // Where the last read's chain walk was, so that reads moving forward through a
+  // stream resume there instead of walking the chain again from its start.
+  uint8_t cursorValid;
+  uint32_t cursorEntry;
+  uint32_t cursorPos;   // stream position of cursorUnit
+  uint32_t cursorUnit;
 };
 
 // The process-wide count of stream bytes requested since the last open.
@@ -68,5 +74,15 @@ unsigned char* ReadStreamRangeFromImage(CompoundFile* compound, FILE* file, uint
 // parent is that index count.
 int32_t FindCompoundEntry(const CompoundFile* compound, const char* name,
                           uint32_t parent = kCompoundNoParent);
+// Index of the last entry named name (without regard to case) whose parent equals
+// parent, or, with otherParents, whose parent differs from it; -1 when none.
+int32_t FindLastCompoundEntry(const CompoundFile* compound, const char* name, uint32_t parent,
+                              bool otherParents = false);
+// The converters' choice of a content stream: scanning in table order, the first
+// entry named name or alternate (without regard to case; alternate may be nullptr)
+// is taken, and a later one replaces it when it lies directly in the root
+// (parent 0). -1 when none.
+int32_t FindContentStream(const CompoundFile* compound, const char* name,
+                          const char* alternate = nullptr);
 
 #endif  // LUMEN_STORAGE_COMPOUND_FILE_H_

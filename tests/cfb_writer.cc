@@ -272,3 +272,14 @@ std::string BuildPropertySetStream(const std::vector<std::string>& sections) {
   for (const std::string& section : sections) s += section;
   return s;
 }
+
+FILE* OpenTempFileWith(const std::string& bytes) {
+  FILE* file = std::tmpfile();
+  if (file == nullptr) return nullptr;
+  if (std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size()) {
+    std::fclose(file);
+    return nullptr;
+  }
+  std::rewind(file);
+  return file;
+}

@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <utility>
 #include <vector>
@@ -108,6 +109,10 @@ std::string BuildPropertySection(const std::vector<CfbProperty>& properties);
 // A whole stream: the 28-byte header, a section count, one (format id, offset)
 // pair per section, then the sections back to back.
 std::string BuildPropertySetStream(const std::vector<std::string>& sections);
+
+// A temporary file holding bytes, positioned at its start (removed when closed);
+// nullptr when none can be made.
+FILE* OpenTempFileWith(const std::string& bytes);
 
 // Little-endian helpers for building payloads.
 std::string LeU16(uint16_t value);

@@ -1,0 +1,389 @@
+#include "storage/compound_file.h"
+
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "util/byte_reader.h"
+#include "util/memory.h"
+#include "util/strings.h"
+
+uint32_t ReadBudget = 0;
+
+namespace {
+
+constexpr size_t kSectorSize = 512;
+constexpr size_t kMiniUnitSize = 64;
+constexpr uint32_t kMiniCutoff = 4096;
+constexpr uint32_t kCellsPerSector = 128;
+constexpr uint32_t kHeaderTableSlots = 109;
+constexpr uint32_t kExtensionSlots = 127;
+constexpr uint32_t kEntriesPerSector = 4;
+constexpr size_t kEntrySize = 128;
+constexpr uint32_t kSignature0 = 0xE011CFD0;
+constexpr uint32_t kSignature1 = 0xE11AB1A1;
+
+struct CompoundCloser {
+  void operator()(CompoundFile* compound) const { CloseCompoundFile(&compound); }
+};
+using CompoundPtr = std::unique_ptr<CompoundFile, CompoundCloser>;
+
+uint64_t SectorOffset(uint32_t sector) { return (uint64_t{sector} + 1) * kSectorSize; }
+
+bool ReadAt(FILE* file, uint64_t offset, void* buffer, size_t count) {
+  if (offset > static_cast<uint64_t>(LONG_MAX)) return false;
+  if (std::fseek(file, static_cast<long>(offset), SEEK_SET) != 0) return false;
+  return std::fread(buffer, 1, count, file) == count;
+}
+
+void* SectorItem(uint32_t sector) { return reinterpret_cast<void*>(static_cast<uintptr_t>(sector)); }
+
+uint32_t SectorOf(const PtrList* list, uint32_t index) {
+  return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(PtrListGet(list, index)));
+}
+
+// A chain in a well-formed file never visits more sectors than the file holds;
+// a longer walk has met a loop.
+uint64_t ChainStepLimit(uint64_t fileSize) { return fileSize / kSectorSize + 1; }
+
+bool LoadAllocationTable(CompoundFile* compound, FILE* file, ByteReader* header,
+                         uint64_t fileSize) {
+  // The list of allocation-table sectors: the header's slots, then the chain of
+  // extension sectors, each holding 127 numbers and the next extension sector.
+  std::vector<uint32_t> sectors;
+  const uint32_t wanted = compound->tableSectorCount;
+  for (uint32_t i = 0; i < kHeaderTableSlots && sectors.size() < wanted; ++i) {
+    sectors.push_back(header->u32At(0x4C + 4 * i));
+  }
+  uint32_t extension = header->u32At(0x44);
+  uint8_t block[kSectorSize];
+  for (uint32_t e = 0; e < compound->extensionSectorCount && sectors.size() < wanted; ++e) {
+    if (!ReadAt(file, SectorOffset(extension), block, sizeof block)) return false;
+    ByteReader reader(block, sizeof block);
+    for (uint32_t i = 0; i < kExtensionSlots && sectors.size() < wanted; ++i) {
+      sectors.push_back(reader.u32At(4 * i));
+    }
+    extension = reader.u32At(4 * kExtensionSlots);
+  }
+
+  for (uint32_t sector : sectors) {
+    if (compound->tableCount > compound->tableCapacity - kCellsPerSector ||
+        uint64_t{compound->tableCount} + kCellsPerSector > fileSize) {
+      return false;
+    }
+    if (!ReadAt(file, SectorOffset(sector), block, sizeof block)) return false;
+    ByteReader reader(block, sizeof block);
+    for (uint32_t i = 0; i < kCellsPerSector; ++i) {
+      compound->table[compound->tableCount++] = reader.u32At(4 * i);
+    }
+  }
+  return true;
+}
+
+bool LoadDirectory(CompoundFile* compound, FILE* file, uint64_t fileSize) {
+  const uint64_t limit = ChainStepLimit(fileSize);
+  uint32_t sector = compound->firstDirectorySector;
+  uint64_t steps = 0;
+  for (;;) {
+    if (PtrListAppend(compound->directorySectors, SectorItem(sector)) < 0) return false;
+    if (++steps > limit) return false;
+    if (sector >= compound->tableCount) return false;
+    uint32_t next = compound->table[sector];
+    if (next == kCompoundTableSector || next == kCompoundEndOfChain || next == kCompoundFree) {
+      break;
+    }
+    sector = next;
+  }
+  const uint32_t sectorCount = static_cast<uint32_t>(PtrListCount(compound->directorySectors));
+  if (uint64_t{sectorCount} * kSectorSize > kCompoundTableLimit) return false;
+
+  compound->entryCount = sectorCount * kEntriesPerSector;
+  compound->entries =
+      static_cast<CompoundEntry*>(allocArray(compound->entryCount, sizeof(CompoundEntry)));
+  if (compound->entries == nullptr) return false;
+
+  uint8_t block[kSectorSize];
+  for (uint32_t s = 0; s < sectorCount; ++s) {
+    if (!ReadAt(file, SectorOffset(SectorOf(compound->directorySectors, s)), block,
+                sizeof block)) {
+      return false;
+    }
+    ByteReader reader(block, sizeof block);
+    for (uint32_t k = 0; k < kEntriesPerSector; ++k) {
+      const size_t at = k * kEntrySize;
+      const uint32_t index = s * kEntriesPerSector + k;
+      CompoundEntry* entry = &compound->entries[index];
+      // The name is the low byte of each UTF-16 unit, up to the stored length (which
+      // counts the terminator, in bytes) or the first zero unit.
+      uint32_t nameBytes = reader.u8At(at + 0x40);
+      if (nameBytes > 64) nameBytes = 64;
+      size_t length = 0;
+      for (uint32_t b = 0; b < nameBytes && length < sizeof entry->name - 1; b += 2) {
+        uint8_t c = reader.u8At(at + b);
+        if (c == 0) break;
+        if (b == 0 && c == 0x05) {
+          entry->propertySet = 1;
+          continue;
+        }
+        entry->name[length++] = static_cast<char>(c);
+      }
+      entry->name[length] = '\0';
+      entry->kind = reader.u8At(at + 0x42);
+      entry->leftSibling = reader.u32At(at + 0x44);
+      entry->rightSibling = reader.u32At(at + 0x48);
+      entry->child = reader.u32At(at + 0x4C);
+      entry->firstSector = reader.u32At(at + 0x74);
+      entry->size = reader.u32At(at + 0x78);
+      entry->parent = kCompoundNoParent;
+      if (entry->kind == 5) compound->rootIndex = index;
+    }
+  }
+  return true;
+}
+
+bool LoadMiniStreamSectors(CompoundFile* compound, bool haveRoot, uint64_t fileSize) {
+  if (!haveRoot) return true;
+  const uint64_t limit = ChainStepLimit(fileSize);
+  uint64_t steps = 0;
+  uint32_t sector = compound->entries[compound->rootIndex].firstSector;
+  while (sector != kCompoundEndOfChain) {
+    if (sector == kCompoundFree || sector == kCompoundTableSector) return false;
+    if (sector >= compound->tableCount) return false;
+    if (++steps > limit) return false;
+    if (PtrListAppend(compound->miniSectors, SectorItem(sector)) < 0) return false;
+    sector = compound->table[sector];
+  }
+  return true;
+}
+
+bool LoadMiniTable(CompoundFile* compound, FILE* file, uint64_t fileSize) {
+  const uint64_t limit = ChainStepLimit(fileSize);
+  uint64_t steps = 0;
+  uint8_t block[kSectorSize];
+  uint32_t sector = compound->firstMiniTableSector;
+  while (sector != kCompoundEndOfChain && sector < compound->tableCount) {
+    if (++steps > limit) return false;
+    if (!ReadAt(file, SectorOffset(sector), block, sizeof block)) return false;
+    ByteReader reader(block, sizeof block);
+    for (uint32_t i = 0; i < kCellsPerSector; ++i) {
+      auto* cell = static_cast<uint32_t*>(std::malloc(sizeof(uint32_t)));
+      if (cell == nullptr) return false;
+      *cell = reader.u32At(4 * i);
+      if (PtrListAppend(compound->miniTable, cell) < 0) {
+        std::free(cell);
+        return false;
+      }
+    }
+    sector = compound->table[sector];
+  }
+  return true;
+}
+
+// Depth-first from entry 0: right sibling, then left sibling, then child. An
+// explicit stack keeps hostile trees from exhausting the call stack; the visit
+// order, and so the parent each entry gets, is that of the plain recursion.
+void AssignParents(CompoundFile* compound) {
+  struct Visit {
+    uint32_t entry;
+    uint32_t parent;
+  };
+  std::vector<Visit> stack;
+  stack.push_back({0, kCompoundNoParent});
+  while (!stack.empty()) {
+    Visit v = stack.back();
+    stack.pop_back();
+    if (v.entry >= compound->entryCount) continue;
+    CompoundEntry* entry = &compound->entries[v.entry];
+    if (entry->visited) continue;
+    entry->visited = 1;
+    entry->parent = v.parent;
+    stack.push_back({entry->child, v.entry});
+    stack.push_back({entry->leftSibling, v.parent});
+    stack.push_back({entry->rightSibling, v.parent});
+  }
+}
+
+}  // namespace
+
+CompoundFile* OpenCompoundFile(FILE* file) {
+  if (file == nullptr) return nullptr;
+  ReadBudget = 0;
+
+  if (std::fseek(file, 0, SEEK_END) != 0) return nullptr;
+  long end = std::ftell(file);
+  if (end < 0) return nullptr;
+  const uint64_t fileSize = static_cast<uint64_t>(end);
+  if (std::fseek(file, 0, SEEK_SET) != 0) return nullptr;
+
+  CompoundPtr compound(static_cast<CompoundFile*>(allocZeroed(sizeof(CompoundFile))));
+  if (!compound) return nullptr;
+  compound->directorySectors = PtrListNew();
+  compound->miniTable = PtrListNew();
+  compound->miniSectors = PtrListNew();
+  if (!compound->directorySectors || !compound->miniTable || !compound->miniSectors) {
+    return nullptr;
+  }
+
+  uint8_t headerBytes[kSectorSize];
+  if (std::fread(headerBytes, 1, sizeof headerBytes, file) != sizeof headerBytes) return nullptr;
+  ByteReader header(headerBytes, sizeof headerBytes);
+  if (header.u32At(0) != kSignature0 || header.u32At(4) != kSignature1) return nullptr;
+  compound->tableSectorCount = header.u32At(0x2C);
+  compound->firstDirectorySector = header.u32At(0x30);
+  compound->firstMiniTableSector = header.u32At(0x3C);
+  compound->extensionSectorCount = header.u32At(0x48);
+
+  const uint64_t tableSectors =
+      uint64_t{compound->tableSectorCount} + compound->extensionSectorCount;
+  if (tableSectors * kSectorSize > kCompoundTableLimit) return nullptr;
+  // The load refuses more cells than the file has bytes, so the array never needs
+  // more, whatever the header claims.
+  uint64_t capacity = tableSectors * kCellsPerSector;
+  const uint64_t fileCells = fileSize / kCellsPerSector * kCellsPerSector;
+  if (capacity > fileCells) capacity = fileCells;
+  compound->tableCapacity = static_cast<uint32_t>(capacity);
+  compound->table = static_cast<uint32_t*>(allocArray(capacity, sizeof(uint32_t)));
+  if (compound->table == nullptr) return nullptr;
+
+  if (!LoadAllocationTable(compound.get(), file, &header, fileSize)) return nullptr;
+  if (!LoadDirectory(compound.get(), file, fileSize)) return nullptr;
+  bool haveRoot = false;
+  for (uint32_t i = 0; i < compound->entryCount; ++i) {
+    if (compound->entries[i].kind == 5) haveRoot = true;
+  }
+  if (!LoadMiniStreamSectors(compound.get(), haveRoot, fileSize)) return nullptr;
+  if (!LoadMiniTable(compound.get(), file, fileSize)) return nullptr;
+  AssignParents(compound.get());
+  return compound.release();
+}
+
+void CloseCompoundFile(CompoundFile** compound) {
+  if (compound == nullptr || *compound == nullptr) return;
+  CompoundFile* c = *compound;
+  std::free(c->table);
+  std::free(c->entries);
+  PtrListFree(c->directorySectors);
+  PtrListForEach(c->miniTable, std::free);
+  PtrListFree(c->miniTable);
+  PtrListFree(c->miniSectors);
+  std::free(c);
+  *compound = nullptr;
+}
+
+unsigned char* ReadStreamRangeFromImage(CompoundFile* compound, FILE* file, uint32_t entry,
+                                        uint32_t offset, uint32_t length,
+                                        const unsigned char* image, size_t imageLength) {
+  // The budget only grows (saturating), so one refused read refuses all later ones.
+  ReadBudget = (length > UINT32_MAX - ReadBudget) ? UINT32_MAX : ReadBudget + length;
+  if (ReadBudget > kReadBudgetLimit) return nullptr;
+  if (compound == nullptr || entry >= compound->entryCount) return nullptr;
+  if (image == nullptr && file == nullptr) return nullptr;
+  const CompoundEntry& e = compound->entries[entry];
+  const uint64_t end = uint64_t{offset} + length;
+  // Bytes past the stream's size are never handed out, whatever the chain holds.
+  if (end > e.size) return nullptr;
+
+  MallocPtr<unsigned char> result(static_cast<unsigned char*>(allocZeroed(size_t{length} + 1)));
+  if (!result) return nullptr;
+
+  const bool mini = e.size < kMiniCutoff;
+  const uint32_t unitSize = mini ? kMiniUnitSize : kSectorSize;
+  const uint32_t tableCount =
+      mini ? static_cast<uint32_t>(PtrListCount(compound->miniTable)) : compound->tableCount;
+  const uint32_t miniSectorCount = static_cast<uint32_t>(PtrListCount(compound->miniSectors));
+  uint32_t unit = e.firstSector;
+  uint64_t pos = 0;
+  if (compound->cursorValid && compound->cursorEntry == entry && compound->cursorPos <= offset) {
+    // Every state of a walk is one the walk from the start would reach, with the
+    // same checks passed and nothing copied before offset.
+    unit = compound->cursorUnit;
+    pos = compound->cursorPos;
+  }
+  uint32_t copied = 0;
+  uint64_t filePosition = UINT64_MAX;  // where the last fread left the stream
+  while (unit != kCompoundEndOfChain && pos < end) {
+    // Every unit but the last is whole, so this is the number of units walked; a
+    // chain with more units than its table has cells has met a loop.
+    if (pos / unitSize >= tableCount) return nullptr;
+    compound->cursorValid = 1;
+    compound->cursorEntry = entry;
+    compound->cursorPos = static_cast<uint32_t>(pos);
+    compound->cursorUnit = unit;
+    // pos < end <= size, so every unit advances pos by at least one byte and the
+    // walk ends within size / unitSize + 1 units.
+    const uint32_t extent =
+        static_cast<uint32_t>(e.size - pos < unitSize ? e.size - pos : unitSize);
+    if (pos + extent > offset) {
+      const uint32_t start = pos < offset ? static_cast<uint32_t>(offset - pos) : 0;
+      uint32_t count = length - copied;
+      if (count > extent - start) count = extent - start;
+      uint64_t at;
+      if (mini) {
+        if (unit / 8 >= miniSectorCount) return nullptr;
+        at = SectorOffset(SectorOf(compound->miniSectors, unit / 8)) +
+             (unit % 8) * kMiniUnitSize + start;
+      } else {
+        at = SectorOffset(unit) + start;
+      }
+      if (image != nullptr) {
+        if (at > imageLength || count > imageLength - at) return nullptr;
+        std::memcpy(result.get() + copied, image + at, count);
+      } else {
+        if (at == filePosition) {
+          if (std::fread(result.get() + copied, 1, count, file) != count) return nullptr;
+        } else if (!ReadAt(file, at, result.get() + copied, count)) {
+          return nullptr;
+        }
+        filePosition = at + count;
+      }
+      copied += count;
+    }
+    pos += extent;
+    if (unit >= tableCount) return nullptr;
+    unit = mini ? *static_cast<const uint32_t*>(PtrListGet(compound->miniTable, unit))
+                : compound->table[unit];
+  }
+  if (pos < end) return nullptr;
+  return result.release();
+}
+
+unsigned char* ReadStreamRange(CompoundFile* compound, FILE* file, uint32_t entry,
+                               uint32_t offset, uint32_t length) {
+  return ReadStreamRangeFromImage(compound, file, entry, offset, length, nullptr, 0);
+}
+
+int32_t FindCompoundEntry(const CompoundFile* compound, const char* name, uint32_t parent) {
+  if (compound == nullptr || name == nullptr) return -1;
+  for (uint32_t i = 0; i < compound->entryCount && i <= INT32_MAX; ++i) {
+    const CompoundEntry& e = compound->entries[i];
+    if (parent != kCompoundNoParent && e.parent != parent) continue;
+    if (equalsIgnoreCase(e.name, name)) return static_cast<int32_t>(i);
+  }
+  return -1;
+}
+
+int32_t FindLastCompoundEntry(const CompoundFile* compound, const char* name, uint32_t parent,
+                              bool otherParents) {
+  if (compound == nullptr || name == nullptr) return -1;
+  int32_t found = -1;
+  for (uint32_t i = 0; i < compound->entryCount && i <= INT32_MAX; ++i) {
+    const CompoundEntry& e = compound->entries[i];
+    if ((e.parent == parent) == otherParents) continue;
+    if (equalsIgnoreCase(e.name, name)) found = static_cast<int32_t>(i);
+  }
+  return found;
+}
+
+int32_t FindContentStream(const CompoundFile* compound, const char* name,
+                          const char* alternate) {
+  if (compound == nullptr || name == nullptr) return -1;
+  int32_t found = -1;
+  for (uint32_t i = 0; i < compound->entryCount && i <= INT32_MAX; ++i) {
+    const CompoundEntry& e = compound->entries[i];
+    if (!equalsIgnoreCase(e.name, name) && !equalsIgnoreCase(e.name, alternate)) continue;
+    if (found < 0 || e.parent == 0) found = static_cast<int32_t>(i);
+  }
+  return found;
+}

@@ -1,0 +1,285 @@
+#include "storage/properties.h"
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "gtest/gtest.h"
+#include "tests/cfb_writer.h"
+#include "util/files.h"
+#include "util/memory.h"
+
+namespace {
+
+struct Head {
+  std::string text;
+  std::string appName;  // "<none>" when nothing was returned
+};
+
+// WriteHtmlHead of a built compound file, with its output read back.
+Head WriteHead(const std::string& container, const char* inputPath = "",
+               CharsetId charset = CHARSET_ASCII) {
+  Head head;
+  FilePtr file(OpenTempFileWith(container));
+  FilePtr out(std::tmpfile());
+  EXPECT_TRUE(file && out);
+  CompoundFile* compound = OpenCompoundFile(file.get());
+  EXPECT_NE(nullptr, compound);
+  CharPtr app(WriteHtmlHead(compound, file.get(), out.get(), inputPath, charset));
+  head.appName = app ? app.get() : "<none>";
+  CloseCompoundFile(&compound);
+  std::rewind(out.get());
+  char buffer[4096];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, out.get())) > 0) head.text.append(buffer, n);
+  return head;
+}
+
+std::string Summary(const std::vector<CfbProperty>& properties) {
+  return BuildPropertySetStream({BuildPropertySection(properties)});
+}
+
+std::string WithSummary(const std::string& stream) {
+  return BuildCompoundFile({{"SummaryInformation", stream, true}});
+}
+
+TEST(HtmlHeadTest, TitleThenMetaLinesInPropertyOrder) {
+  Head head = WriteHead(WithSummary(Summary({{2, PropertyString8("Quarterly report")},
+                                             {4, PropertyString8("Ann")},
+                                             {3, PropertyString8("Sales")}})));
+  EXPECT_EQ(
+      "<TITLE>Quarterly report</TITLE>\n"
+      "<META NAME=\"Author\" CONTENT=\"Ann\">\n"
+      "<META NAME=\"Subject\" CONTENT=\"Sales\">\n",
+      head.text);
+  EXPECT_EQ("<none>", head.appName);
+}
+
+TEST(HtmlHeadTest, FixedNamesDependOnTheStream) {
+  std::vector<CfbProperty> all;
+  for (uint32_t id : {2, 3, 4, 5, 6, 7, 8, 9, 10, 14, 15, 18}) {
+    all.push_back({id, PropertyString8("v" + std::to_string(id))});
+  }
+  const std::string stream = Summary(all);
+  Head head = WriteHead(BuildCompoundFile({{"summaryinformation", stream, true},
+                                           {"DocumentSummaryInformation", stream, true},
+                                           {"OtherInformation", stream, true},
+                                           {"SummaryInformationCopy", stream, false}}));
+  EXPECT_EQ(
+      "<TITLE>v2</TITLE>\n"
+      "<META NAME=\"Subject\" CONTENT=\"v3\">\n"
+      "<META NAME=\"Author\" CONTENT=\"v4\">\n"
+      "<META NAME=\"Keywords\" CONTENT=\"v5\">\n"
+      "<META NAME=\"Comments\" CONTENT=\"v6\">\n"
+      "<META NAME=\"Template\" CONTENT=\"v7\">\n"
+      "<META NAME=\"LastAuthor\" CONTENT=\"v8\">\n"
+      "<META NAME=\"RevNumber\" CONTENT=\"v9\">\n"
+      "<META NAME=\"AppName\" CONTENT=\"v18\">\n"
+      "<META NAME=\"Category\" CONTENT=\"v2\">\n"
+      "<META NAME=\"PresFormat\" CONTENT=\"v3\">\n"
+      "<META NAME=\"Manager\" CONTENT=\"v14\">\n"
+      "<META NAME=\"Company\" CONTENT=\"v15\">\n",
+      head.text);
+  EXPECT_EQ("v18", head.appName);
+}
+
+TEST(HtmlHeadTest, DictionaryNamesInALaterSection) {
+  const std::string first = BuildPropertySection({{15, PropertyString8("Acme")}});
+  const std::string second = BuildPropertySection(
+      {{0, PropertyDictionary({{2, " Project code "}, {3, "Cost\tcentre"}, {2, "Ignored"}})},
+       {1, PropertyRaw(2, LeU16(1252))},
+       {2, PropertyString8("ALPHA-7")},
+       {3, PropertyString8("R&D <lab>")},
+       {4, PropertyString8("no name")}});
+  Head head = WriteHead(BuildCompoundFile(
+      {{"DocumentSummaryInformation", BuildPropertySetStream({first, second}), true}}));
+  EXPECT_EQ(
+      "<META NAME=\"Company\" CONTENT=\"Acme\">\n"
+      "<META NAME=\"Project_code\" CONTENT=\"ALPHA-7\">\n"
+      "<META NAME=\"Cost\tcentre\" CONTENT=\"R&D <lab>\">\n",
+      head.text);
+}
+
+TEST(HtmlHeadTest, AppNameIsWrittenAndTheLastOneReturned) {
+  Head head = WriteHead(BuildCompoundFile(
+      {{"SummaryInformation", Summary({{18, PropertyString8("First")}}), true},
+       {"SummaryInformation", Summary({{18, PropertyString8("Microsoft Word 6.0")}}), true}}));
+  EXPECT_EQ(
+      "<META NAME=\"AppName\" CONTENT=\"First\">\n"
+      "<META NAME=\"AppName\" CONTENT=\"Microsoft Word 6.0\">\n",
+      head.text);
+  EXPECT_EQ("Microsoft Word 6.0", head.appName);
+}
+
+TEST(HtmlHeadTest, EmptyValuesAndOtherTypesWriteNothing) {
+  Head head = WriteHead(WithSummary(Summary({{2, PropertyString8("")},
+                                             {3, PropertyRaw(3, LeU32(42))},
+                                             {4, PropertyRaw(64, std::string(8, '\1'))},
+                                             {5, PropertyString8("kept")}})));
+  EXPECT_EQ("<META NAME=\"Keywords\" CONTENT=\"kept\">\n", head.text);
+}
+
+TEST(HtmlHeadTest, EightBitStringsAreTakenByteForByteUpToTheirTerminator) {
+  // The stored length (here far too large) is not used; the text ends at its 0.
+  std::string value = LeU32(30) + LeU32(1000) + "caf\xE9\0tail" + std::string(3, '\0');
+  Head head = WriteHead(WithSummary(Summary({{2, value}})));
+  EXPECT_EQ("<TITLE>caf\xE9</TITLE>\n", head.text);
+  // Type 8 is read the same way.
+  value = LeU32(8) + LeU32(3) + std::string("ab\0\0", 4);
+  EXPECT_EQ("<TITLE>ab</TITLE>\n", WriteHead(WithSummary(Summary({{2, value}}))).text);
+}
+
+TEST(HtmlHeadTest, SixteenBitStringsAreConverted) {
+  Head head = WriteHead(WithSummary(Summary({{4, PropertyString16(u"Ann Lee")}})));
+  EXPECT_EQ("<META NAME=\"Author\" CONTENT=\"Ann Lee\">\n", head.text);
+}
+
+TEST(HtmlHeadTest, FileNameLines) {
+  const std::string none = BuildCompoundFile({{"Book", "x"}});
+  EXPECT_EQ(
+      "<META NAME=\"QVEFILENAME\" CONTENT=\"report.doc\">\n"
+      "<META NAME=\"QVEFULLFILENAME\" CONTENT=\"C:\\in/docs\\report.doc\">\n",
+      WriteHead(none, "C:\\in/docs\\report.doc").text);
+  EXPECT_EQ(
+      "<META NAME=\"QVEFILENAME\" CONTENT=\"a.xls\">\n"
+      "<META NAME=\"QVEFULLFILENAME\" CONTENT=\"a.xls\">\n",
+      WriteHead(none, "a.xls").text);
+  EXPECT_EQ(
+      "<META NAME=\"QVEFILENAME\" CONTENT=\"\">\n"
+      "<META NAME=\"QVEFULLFILENAME\" CONTENT=\"dir/\">\n",
+      WriteHead(none, "dir/").text);
+  EXPECT_EQ("", WriteHead(none, "").text);
+  // Without a compound file only the file-name lines remain.
+  FilePtr out(std::tmpfile());
+  EXPECT_EQ(nullptr, WriteHtmlHead(nullptr, nullptr, out.get(), "x.ppt", CHARSET_ASCII));
+  EXPECT_EQ(88, std::ftell(out.get()));
+}
+
+TEST(HtmlHeadTest, SectionSizeLimit) {
+  auto sized = [](uint32_t size) {
+    std::string section = BuildPropertySection({{2, PropertyString8("Big")}});
+    section.resize(size, '\0');
+    section.replace(0, 4, LeU32(size));
+    return WithSummary(BuildPropertySetStream({section}));
+  };
+  EXPECT_EQ("<TITLE>Big</TITLE>\n", WriteHead(sized(511999)).text);
+  EXPECT_EQ("", WriteHead(sized(512000)).text);
+}
+
+// Every case must drop what is broken, keep what came before, and stay bounded.
+TEST(HtmlHeadTest, HostileSections) {
+  const std::string good = BuildPropertySection({{4, PropertyString8("Ann")}});
+  struct Case {
+    const char* what;
+    std::string stream;
+    std::string want;
+  };
+  std::string huge16 = LeU32(31) + LeU32(0x80000000) + LeU16('a');
+  std::string long16 = LeU32(31) + LeU32(3) + LeU16('a');
+  std::string bigDictionary = LeU32(0xFFFFFFFF) + LeU32(2) + LeU32(9) + "Name";
+  std::string openDictionary = LeU32(1) + LeU32(2) + LeU32(9) + "Unterminated";
+  std::string oneToMany(2000, 'x');
+  std::vector<CfbProperty> many;
+  for (int i = 0; i < 5000; ++i) many.push_back({2, ""});
+  std::string manySection = BuildPropertySection(many);
+  // Every entry points at one long value at the end of the section.
+  const uint32_t valueAt = static_cast<uint32_t>(manySection.size());
+  for (int i = 0; i < 5000; ++i) manySection.replace(12 + 8 * i, 4, LeU32(valueAt));
+  manySection += PropertyString8(std::string(60000, 'v'));
+  manySection.replace(0, 4, LeU32(static_cast<uint32_t>(manySection.size())));
+
+  const std::vector<Case> cases = {
+      {"offset of first section past the stream",
+       [&] {
+         std::string s = BuildPropertySetStream({good});
+         s.replace(0x2C, 4, LeU32(0xFFFFFFF0));
+         return s;
+       }(),
+       ""},
+      {"stream too short for the first offset", std::string(10, '\0'), ""},
+      {"section size below 8",
+       [&] {
+         std::string s = BuildPropertySetStream({good});
+         s.replace(0x30, 4, LeU32(7));
+         return s;
+       }(),
+       ""},
+      {"section size past the stream",
+       [&] {
+         std::string s = BuildPropertySetStream({good});
+         s.replace(0x30, 4, LeU32(5000));
+         return s;
+       }(),
+       ""},
+      {"count beyond the content", [&] {
+         std::string s = BuildPropertySetStream({good});
+         s.replace(0x34, 4, LeU32(0x20000000));
+         return s;
+       }(), ""},
+      {"value offset before the table",
+       BuildPropertySetStream({BuildPropertySection({{2, PropertyString8("x")}}).replace(12, 4, LeU32(3)), good}),
+       "<META NAME=\"Author\" CONTENT=\"Ann\">\n"},
+      {"value offset past the section",
+       BuildPropertySetStream({BuildPropertySection({{2, PropertyString8("x")}}).replace(12, 4, LeU32(0xFFFFFFFF)), good}),
+       "<META NAME=\"Author\" CONTENT=\"Ann\">\n"},
+      {"16-bit count past the section",
+       BuildPropertySetStream({BuildPropertySection({{2, huge16}}), good}),
+       "<META NAME=\"Author\" CONTENT=\"Ann\">\n"},
+      {"16-bit string one unit short",
+       BuildPropertySetStream({BuildPropertySection({{2, long16}}), good}),
+       "<META NAME=\"Author\" CONTENT=\"Ann\">\n"},
+      {"8-bit string at the very end",
+       BuildPropertySetStream({BuildPropertySection({{2, LeU32(30) + LeU32(5)}}), good}),
+       "<META NAME=\"Author\" CONTENT=\"Ann\">\n"},
+      {"unterminated 8-bit string runs to the section end",
+       BuildPropertySetStream({BuildPropertySection({{2, LeU32(30) + LeU32(5) + "abcd"}}), good}),
+       "<TITLE>abcd</TITLE>\n<META NAME=\"Author\" CONTENT=\"Ann\">\n"},
+      {"dictionary with an absurd count",
+       BuildPropertySetStream({BuildPropertySection({{0, bigDictionary + std::string(1, '\0')},
+                                                     {2, PropertyString8("named")}})}),
+       "<META NAME=\"Name\" CONTENT=\"named\">\n"},
+      {"dictionary name without terminator",
+       BuildPropertySetStream({BuildPropertySection({{2, PropertyString8("fixed")},
+                                                     {0, openDictionary}})}),
+       "<TITLE>fixed</TITLE>\n"},
+      {"dictionary offset past the content",
+       BuildPropertySetStream({BuildPropertySection({{0, PropertyDictionary({{2, "N"}})},
+                                                     {2, PropertyString8("fixed")}})
+                                   .replace(12, 4, LeU32(0x7FFFFFFF))}),
+       "<TITLE>fixed</TITLE>\n"},
+      {"many entries sharing one long value", BuildPropertySetStream({manySection}),
+       "<TITLE>" + std::string(60000, 'v') + "</TITLE>\n"},
+  };
+  for (const Case& c : cases) {
+    Head head = WriteHead(WithSummary(c.stream));
+    EXPECT_EQ(c.want, head.text) << c.what;
+  }
+}
+
+TEST(ReadDocumentPropertiesTest, NeedsListsAndAPropertySetEntry) {
+  const std::string stream = Summary({{2, PropertyString8("T")}});
+  FilePtr file(OpenTempFileWith(BuildCompoundFile({{"SummaryInformation", stream, false},
+                                                   {"SummaryInformation", stream, true}})));
+  CompoundFile* compound = OpenCompoundFile(file.get());
+  ASSERT_NE(nullptr, compound);
+  PtrList* names = PtrListNew();
+  PtrList* values = PtrListNew();
+  ReadDocumentProperties(compound, file.get(), 1, CHARSET_ASCII, names, values);
+  ReadDocumentProperties(compound, file.get(), 2, CHARSET_ASCII, nullptr, values);
+  ReadDocumentProperties(compound, file.get(), 2, CHARSET_ASCII, names, nullptr);
+  ReadDocumentProperties(compound, file.get(), 99, CHARSET_ASCII, names, values);
+  EXPECT_EQ(0, PtrListCount(names));
+  EXPECT_EQ(0, PtrListCount(values));
+  ReadDocumentProperties(compound, file.get(), 2, CHARSET_ASCII, names, values);
+  ASSERT_EQ(1, PtrListCount(names));
+  ASSERT_EQ(1, PtrListCount(values));
+  EXPECT_STREQ("Title", static_cast<char*>(PtrListGet(names, 0)));
+  EXPECT_STREQ("T", static_cast<char*>(PtrListGet(values, 0)));
+  PtrListForEach(names, std::free);
+  PtrListForEach(values, std::free);
+  PtrListFree(names);
+  PtrListFree(values);
+  CloseCompoundFile(&compound);
+}
+
+}  // namespace
