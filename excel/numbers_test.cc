@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -88,7 +89,9 @@ TEST_F(DateTextTest, AroundTheOffset) {
   for (const Case& c : cases) {
     std::string text;
     EXPECT_EQ(dateText(c.day, &text), c.written) << c.day;
-    if (c.written) EXPECT_EQ(text, c.text) << c.day;
+    if (c.written) {
+      EXPECT_EQ(text, c.text) << c.day;
+    }
   }
   // Days no clock can show still give a text, never an out-of-range conversion.
   std::string text;

@@ -99,8 +99,9 @@ void onDimensions(ExcelState* state, ByteReader& r) {
   state->columnLimit = limit;
 }
 
-void onSst(ExcelState* state, const uint8_t* body, size_t length) {
-  state->sharedStrings.decode(body, length, state->settings->outputCharset,
+void onSst(ExcelState* state, const uint8_t* body, size_t length,
+           const std::vector<ContinuationStart>& continuations) {
+  state->sharedStrings.decode(body, length, continuations, state->settings->outputCharset,
                               &state->charsetContext);
   if (htmlMode(state)) {
     writeSharedStringLines(state, state->sharedStrings);
@@ -110,7 +111,8 @@ void onSst(ExcelState* state, const uint8_t* body, size_t length) {
 
 }  // namespace
 
-int dispatchRecord(ExcelState* state, uint16_t type, const uint8_t* body, size_t length) {
+int dispatchRecord(ExcelState* state, uint16_t type, const uint8_t* body, size_t length,
+                   const std::vector<ContinuationStart>& continuations) {
   ByteReader r(body, length);
   switch (type) {
     case kRecordBof:
@@ -186,7 +188,7 @@ int dispatchRecord(ExcelState* state, uint16_t type, const uint8_t* body, size_t
       break;
     }
     case kRecordSst:
-      onSst(state, body, length);
+      onSst(state, body, length, continuations);
       break;
     case kRecordLabelSst: {
       uint16_t row = r.u16At(0);
@@ -260,7 +262,8 @@ int walkWorkbook(ExcelState* state, WorkbookStream* stream, uint64_t fileSize) {
       // that cannot be read ends the stream.
       if (!record.headerRead || record.length != 0) return 0;
     } else {
-      int result = dispatchRecord(state, record.type, record.body.data(), record.body.size());
+      int result = dispatchRecord(state, record.type, record.body.data(), record.body.size(),
+                                  record.continuations);
       if (result != 0) return result;
     }
     if (state->sizeLimitReached) {

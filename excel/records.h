@@ -4,6 +4,7 @@
 #define LUMEN_EXCEL_RECORDS_H_
 
 #include <cstdint>
+#include <vector>
 
 #include "excel/stream.h"
 #include "excel/workbook.h"
@@ -40,10 +41,11 @@ enum ExcelRecordType : uint16_t {
 
 constexpr int kExcelEncrypted = -6;
 
-// Acts on one record whose merged body is body[0, length). Returns 0, or
-// kExcelEncrypted for FILEPASS. A record too short for what its handler reads is
-// skipped.
-int dispatchRecord(ExcelState* state, uint16_t type, const uint8_t* body, size_t length);
+// Acts on one record whose merged body is body[0, length), with the places where
+// its continuations begin. Returns 0, or kExcelEncrypted for FILEPASS. A record
+// too short for what its handler reads is skipped.
+int dispatchRecord(ExcelState* state, uint16_t type, const uint8_t* body, size_t length,
+                   const std::vector<ContinuationStart>& continuations);
 
 // Walks the stream from position 0 until a record cannot be read, the position
 // passes fileSize, a handler fails, or (XML mode) the output passed the size

@@ -77,6 +77,7 @@ void readRecord(WorkbookStream* stream, uint64_t* position, ExcelRecord* record)
   record->headerRead = false;
   record->bodyRead = false;
   record->body.clear();
+  record->continuations.clear();
 
   std::vector<uint8_t> scratch;
   Header header;
@@ -101,6 +102,7 @@ void readRecord(WorkbookStream* stream, uint64_t* position, ExcelRecord* record)
     if (!stream->read(*position + 4, next.length, &scratch)) break;
     *position += 4 + static_cast<uint64_t>(next.length);
     size_t skip = (record->type == kRecordSst && !scratch.empty() && scratch[0] == 0) ? 1 : 0;
+    record->continuations.push_back({record->body.size(), skip == 1});
     record->body.insert(record->body.end(), scratch.begin() + static_cast<ptrdiff_t>(skip),
                         scratch.end());
   }

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "excel/strings.h"
 #include "storage/compound_file.h"
 #include "util/memory.h"
 
@@ -52,6 +53,7 @@ struct ExcelRecord {
   bool headerRead = false;
   bool bodyRead = false;       // the record's own body could be read
   std::vector<uint8_t> body;   // the body with its continuations merged
+  std::vector<ContinuationStart> continuations;
 };
 
 // Reads the record at *position and its continuations, advancing *position past

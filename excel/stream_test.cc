@@ -81,7 +81,7 @@ TEST(RecordTest, BodiesPastTheStreamCannotBeRead) {
 
 TEST(RecordTest, EndlessContinuationChainIsBoundedByTheStream) {
   std::string stream = Rec(0x00FC, "s");
-  for (int i = 0; i < 5000; ++i) stream += Rec(0x003C, "\0k");
+  for (int i = 0; i < 5000; ++i) stream += Rec(0x003C, std::string("\0k", 2));
   std::vector<Walked> r = Walk(stream);
   ASSERT_EQ(r.size(), 1u);
   EXPECT_EQ(r[0].body.size(), 1u + 5000);

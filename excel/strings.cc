@@ -1,5 +1,6 @@
 #include "excel/strings.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -37,6 +38,95 @@ std::string escapeExcelText(const char* bytes, size_t length) {
   return text;
 }
 
+namespace {
+
+struct StringLayout {
+  uint64_t header = 0;      // option byte, run count and extended length
+  uint64_t byteLength = 0;  // bytes of the characters
+  uint64_t trailing = 0;    // rich-text runs and extended data after them
+  bool wide = false;
+};
+
+StringLayout layoutOf(const uint8_t* data, size_t available, uint32_t count) {
+  ByteReader reader(data, available);
+  StringLayout layout;
+  layout.byteLength = count;
+  uint8_t first = reader.u8At(0);
+  if ((first & kNotOptionBits) != 0) return layout;
+  layout.header = 1;
+  if (first & kOption16Bit) {
+    layout.wide = true;
+    layout.byteLength = 2 * static_cast<uint64_t>(count);
+  }
+  if ((first & kOptionRichText) && reader.has(layout.header, 2)) {
+    layout.trailing += 4 * static_cast<uint64_t>(reader.u16At(layout.header));
+    layout.header += 2;
+  }
+  if ((first & kOptionExtended) && reader.has(layout.header, 4)) {
+    layout.trailing += reader.u32At(layout.header);
+    layout.header += 4;
+  }
+  return layout;
+}
+
+// The text of UTF-16LE characters: converted, then escaped; present but empty
+// when the conversion gave nothing; absent when it failed.
+void convertWide(const uint8_t* characters, size_t byteLength, CharsetId target,
+                 const CharsetContext* context, ExcelString* result) {
+  if (byteLength > INT32_MAX) return;
+  char* converted = nullptr;
+  int32_t convertedLength = 0;
+  ConvertCharset(CHARSET_UCS2, target, characters, static_cast<int32_t>(byteLength), &converted,
+                 &convertedLength, context);
+  CharPtr owner(converted);
+  if (converted == nullptr) return;
+  result->hasText = true;
+  if (convertedLength > 0) {
+    result->text = escapeExcelText(converted, static_cast<size_t>(convertedLength));
+  }
+}
+
+// A 16-bit shared string whose characters run into continuations. `start` is the
+// offset of its first character in the body. Characters stored 8-bit after a
+// continuation's option byte are widened, so that the whole string converts at
+// once. Returns the offset just past the last character, or 0 when the string's
+// characters do not fit in the body (no text then).
+size_t readSplitWideString(const uint8_t* body, size_t length, size_t start, uint32_t count,
+                           const std::vector<ContinuationStart>& continuations,
+                           std::string* units) {
+  size_t position = start;
+  bool wide = true;
+  uint32_t left = count;
+  size_t next = 0;
+  while (next < continuations.size() && continuations[next].offset < start) ++next;
+  while (left > 0) {
+    size_t segmentEnd = next < continuations.size() ? continuations[next].offset : length;
+    size_t width = wide ? 2 : 1;
+    size_t fit = (segmentEnd > position ? segmentEnd - position : 0) / width;
+    size_t take = fit < left ? fit : left;
+    for (size_t i = 0; i < take; ++i) {
+      units->push_back(static_cast<char>(body[position]));
+      units->push_back(wide ? static_cast<char>(body[position + 1]) : '\0');
+      position += width;
+    }
+    left -= static_cast<uint32_t>(take);
+    if (left == 0) break;
+    if (next >= continuations.size() || segmentEnd >= length) return 0;
+    // A new record: its first byte is the option byte of the remaining characters.
+    position = segmentEnd;
+    if (continuations[next].droppedZero) {
+      wide = false;
+    } else {
+      wide = (body[position] & kOption16Bit) != 0;
+      position += 1;
+    }
+    ++next;
+  }
+  return position;
+}
+
+}  // namespace
+
 ExcelString decodeExcelString(const uint8_t* data, size_t available, uint32_t count,
                               CharsetId target, const CharsetContext* context) {
   ExcelString result;
@@ -44,46 +134,17 @@ ExcelString decodeExcelString(const uint8_t* data, size_t available, uint32_t co
     result.occupies = count;
     return result;
   }
+  StringLayout layout = layoutOf(data, available, count);
+  result.occupies = layout.header + layout.byteLength + layout.trailing;
   ByteReader reader(data, available);
-  uint64_t header = 0;
-  uint64_t byteLength = count;
-  uint64_t trailing = 0;  // rich-text runs and extended data after the characters
-  bool wide = false;
-  uint8_t first = reader.u8At(0);
-  if ((first & kNotOptionBits) == 0) {
-    header = 1;
-    if (first & kOption16Bit) {
-      wide = true;
-      byteLength = 2 * static_cast<uint64_t>(count);
-    }
-    if ((first & kOptionRichText) && reader.has(header, 2)) {
-      trailing += 4 * static_cast<uint64_t>(reader.u16At(header));
-      header += 2;
-    }
-    if ((first & kOptionExtended) && reader.has(header, 4)) {
-      trailing += reader.u32At(header);
-      header += 4;
-    }
-  }
-  result.occupies = header + byteLength + trailing;
-
-  if (byteLength == 0 || !reader.has(header, byteLength)) return result;
-  const uint8_t* characters = data + header;
-  if (wide) {
-    char* converted = nullptr;
-    int32_t convertedLength = 0;
-    ConvertCharset(CHARSET_UCS2, target, characters, static_cast<int32_t>(byteLength),
-                   &converted, &convertedLength, context);
-    CharPtr owner(converted);
-    if (converted == nullptr) return result;
-    result.hasText = true;
-    if (convertedLength > 0) {
-      result.text = escapeExcelText(converted, static_cast<size_t>(convertedLength));
-    }
+  if (layout.byteLength == 0 || !reader.has(layout.header, layout.byteLength)) return result;
+  const uint8_t* characters = data + layout.header;
+  if (layout.wide) {
+    convertWide(characters, layout.byteLength, target, context, &result);
   } else {
     result.hasText = true;
     result.text = escapeExcelText(reinterpret_cast<const char*>(characters),
-                                  static_cast<size_t>(byteLength));
+                                  static_cast<size_t>(layout.byteLength));
   }
   return result;
 }
@@ -100,8 +161,9 @@ void SharedStrings::clear() {
   slotText_.clear();
 }
 
-void SharedStrings::decode(const uint8_t* body, size_t length, CharsetId target,
-                           const CharsetContext* context) {
+void SharedStrings::decode(const uint8_t* body, size_t length,
+                           const std::vector<ContinuationStart>& continuations,
+                           CharsetId target, const CharsetContext* context) {
   clear();
   ByteReader reader(body, length);
   uint32_t unique = reader.u32At(4);
@@ -111,8 +173,33 @@ void SharedStrings::decode(const uint8_t* body, size_t length, CharsetId target,
   size_t offset = 8;
   for (uint32_t read = 0; read < unique && length - offset > 3; ++read) {
     uint32_t characters = reader.u16At(offset);
-    ExcelString s = decodeExcelString(body + offset + 2, length - offset - 2, characters,
-                                      target, context);
+    const uint8_t* data = body + offset + 2;
+    size_t available = length - offset - 2;
+    StringLayout layout = layoutOf(data, available, characters);
+    size_t charStart = offset + 2 + static_cast<size_t>(layout.header);
+    bool split = false;
+    if (layout.wide && layout.byteLength > 0 && layout.header <= available) {
+      for (const ContinuationStart& c : continuations) {
+        if (c.offset >= charStart && c.offset - charStart < layout.byteLength) {
+          split = true;
+          break;
+        }
+      }
+    }
+    ExcelString s;
+    if (!split) {
+      s = decodeExcelString(data, available, characters, target, context);
+    } else {
+      std::string units;
+      size_t end = readSplitWideString(body, length, charStart, characters, continuations, &units);
+      if (end != 0) {
+        convertWide(reinterpret_cast<const uint8_t*>(units.data()), units.size(), target,
+                    context, &s);
+        s.occupies = (end - offset - 2) + layout.trailing;
+      } else {
+        s.occupies = layout.header + layout.byteLength + layout.trailing;
+      }
+    }
     if (s.hasText) {
       slotText_.resize(read, -1);
       slotText_.push_back(static_cast<int32_t>(texts_.size()));

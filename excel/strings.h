@@ -20,6 +20,13 @@ struct ExcelString {
   uint64_t occupies = 0;
 };
 
+// Where a continuation's bytes begin in a merged record body, and whether the
+// 0 byte it began with was dropped in the merge.
+struct ContinuationStart {
+  size_t offset;
+  bool droppedZero;
+};
+
 // Decodes `count` characters stored at data (available bytes left in the record).
 //  - available 0: no text; the string occupies count bytes.
 //  - a first byte with any of the bits 0xF2 set is no option byte: 8-bit
@@ -51,7 +58,14 @@ class SharedStrings {
   // u of 0 or above 999999 keeps nothing; a body shorter than u + 4 bytes leaves
   // every slot empty. Reading stops at u strings, when 3 bytes or fewer remain, or
   // at a string that occupies no bytes.
-  void decode(const uint8_t* body, size_t length, CharsetId target,
+  //
+  // The body may be merged from CONTINUE records (`continuations`, in order). When
+  // the characters of a 16-bit string run into a continuation, that continuation
+  // starts with a fresh option byte telling how the rest is stored (a 0 option
+  // byte was already dropped by the merge: 8-bit). 8-bit strings read on through
+  // the merged bytes as they are.
+  void decode(const uint8_t* body, size_t length,
+              const std::vector<ContinuationStart>& continuations, CharsetId target,
               const CharsetContext* context);
   // Calls each(text) for every slot that holds a non-empty text, in index order.
   template <typename Each>

@@ -62,9 +62,10 @@ std::string SstBody(uint32_t unique, const std::string& strings) {
   return Le32(unique) + Le32(unique) + strings;
 }
 
-void DecodeSst(SharedStrings* sst, const std::string& body) {
-  sst->decode(reinterpret_cast<const uint8_t*>(body.data()), body.size(), CHARSET_UTF8,
-              &kContext);
+void DecodeSst(SharedStrings* sst, const std::string& body,
+               const std::vector<ContinuationStart>& continuations = {}) {
+  sst->decode(reinterpret_cast<const uint8_t*>(body.data()), body.size(), continuations,
+              CHARSET_UTF8, &kContext);
 }
 
 TEST(SharedStringsTest, SlotsCountAndLimits) {
@@ -107,6 +108,38 @@ TEST(SharedStringsTest, StopsAtAStringThatOccupiesNothing) {
   std::vector<std::string> seen;
   sst.forEachText([&seen](const std::string& t) { seen.push_back(t); });
   EXPECT_EQ(seen, std::vector<std::string>{"a"});
+}
+
+TEST(SharedStringsTest, WideStringsSplitByContinuations) {
+  // Bodies as merged: a 16-bit string whose characters run into a continuation
+  // that starts with option byte 1 (kept by the merge) or 0 (dropped by it).
+  SharedStrings sst;
+  std::string wide = SstBody(2, Le16(3) + std::string("\x01" "a\0", 3) + std::string("\x01" "b\0c\0", 5) +
+                                    Le16(1) + std::string("\0z", 2));
+  DecodeSst(&sst, wide, {{13, false}});
+  ASSERT_NE(sst.at(0), nullptr);
+  EXPECT_EQ(*sst.at(0), "abc");
+  ASSERT_NE(sst.at(1), nullptr);
+  EXPECT_EQ(*sst.at(1), "z");
+
+  std::string narrowed = SstBody(2, Le16(3) + std::string("\x01\xa3\x03", 3) + "bc" + Le16(1) +
+                                        std::string("\0z", 2));
+  DecodeSst(&sst, narrowed, {{13, true}});
+  ASSERT_NE(sst.at(0), nullptr);
+  EXPECT_EQ(*sst.at(0), "\xce\xa3" "bc");
+  ASSERT_NE(sst.at(1), nullptr);
+  EXPECT_EQ(*sst.at(1), "z");
+
+  // An 8-bit string reads on through the merged bytes: a kept 1 is a character.
+  std::string narrow = SstBody(1, Le16(3) + std::string("\0a", 2) + "\x01" "b");
+  DecodeSst(&sst, narrow, {{12, false}});
+  ASSERT_NE(sst.at(0), nullptr);
+  EXPECT_EQ(*sst.at(0), "a\x01" "b");
+
+  // Characters that run out of the body give no text, wherever the split lies.
+  std::string cut = SstBody(1, Le16(4) + std::string("\x01" "a\0", 3) + std::string("\x01" "b\0", 3));
+  DecodeSst(&sst, cut, {{13, false}});
+  EXPECT_EQ(sst.at(0), nullptr);
 }
 
 }  // namespace

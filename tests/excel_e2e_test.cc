@@ -78,13 +78,14 @@ TEST_F(ExcelEndToEnd, TwoSheetsInXmlMode) {
 
 TEST_F(ExcelEndToEnd, ColumnGapsAndRowsBelowZero) {
   // Cells in columns 0 and 3 of a sheet five columns wide; the sheet's first row
-  // is row 2, so its first cell closes a row that was never opened.
+  // is row 2, so its first cell pads and closes a row that was never opened.
   std::string stream = WorkbookStream(
       kBiff8, FontsAndXfs(),
       {Sheet8("S", DimensionsRecord(5) + RkRecord(2, 0, 0, RkInteger(1)) +
                        RkRecord(2, 3, 0, RkInteger(4)) + RkRecord(3, 0, 0, RkInteger(5)))});
   std::string expected = std::string(kXmlStart) +
-                         "<h3>\nS\n</h3>\n<table border='0'>\n" + "</tr>\n<tr>\n<td > 1 </td> " +
+                         "<h3>\nS\n</h3>\n<table border='0'>\n" + Repeat(kEmpty, 5) +
+                         "</tr>\n<tr>\n<td > 1 </td> " +
                          kEmpty + kEmpty + "<td > 4 </td> " + kEmpty + "</tr>\n<tr>\n" +
                          "<td > 5 </td> " + kXmlEnd;
   EXPECT_EQ(Xml(stream), expected);
