@@ -11,7 +11,6 @@
 #include "storage/compound_file.h"
 #include "util/files.h"
 #include "util/memory.h"
-#include "util/strings.h"
 
 namespace {
 
@@ -30,20 +29,6 @@ struct CompoundCloser {
   CompoundFile* compound = nullptr;
   ~CompoundCloser() { CloseCompoundFile(&compound); }
 };
-
-// The workbook stream: the first entry named "WorkBook" or "Book" (any case),
-// unless a later one lies directly in the root. -1 when there is none.
-int64_t findWorkbookEntry(const CompoundFile* compound) {
-  int64_t found = -1;
-  for (uint32_t i = 0; i < compound->entryCount; ++i) {
-    const CompoundEntry& entry = compound->entries[i];
-    if (!equalsIgnoreCase(entry.name, "WorkBook") && !equalsIgnoreCase(entry.name, "Book")) {
-      continue;
-    }
-    if (found < 0 || entry.parent == 0) found = i;
-  }
-  return found;
-}
 
 int runWalk(const ExcelSettings& settings, CompoundFile* compound, FILE* input,
             uint32_t entry, const char* inputPath, const char* outputPath) {
@@ -85,7 +70,8 @@ int convertExcel(const char* inputPath, const char* outputPath, const char* conf
   compound.compound = OpenCompoundFile(input.get());
   if (compound.compound == nullptr) return kNotCompound;
   if (compound.compound->entryCount == 0) return kNoWorkbook;
-  int64_t entry = findWorkbookEntry(compound.compound);
+  // "WorkBook" (BIFF8) or "Book" (BIFF5), any case; one directly in the root wins.
+  int32_t entry = FindContentStream(compound.compound, "WorkBook", "Book");
   if (entry < 0) return kNoWorkbook;
 
   return runWalk(settings, compound.compound, input.get(), static_cast<uint32_t>(entry),
