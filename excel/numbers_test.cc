@@ -7,6 +7,7 @@
 #include <cstring>
 #include <ctime>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -52,6 +53,31 @@ TEST(NumberTextTest, MulRkAndCellForms) {
   EXPECT_EQ(big.size(), 311u);
   EXPECT_EQ(big.front(), ' ');
   EXPECT_EQ(big.back(), ' ');
+}
+
+TEST(NumberTextTest, SameCharactersAsPrintf) {
+  // Values of every magnitude and rounding case, from bit patterns.
+  uint64_t state = 0x9E3779B97F4A7C15ull;
+  std::vector<double> values = {0.0, -0.0, 0.5, 1.5, 2.5, -2.5, 0.0000005, 0.0000015, 1e-7, 123456.5,
+                                1e15, 1e16, 1e21, 9.999995, 99999.95, 999999.5, 1e300,
+                                -1.7976931348623157e308, 4.9e-324, HUGE_VAL, -HUGE_VAL, std::nan("")};
+  for (int i = 0; i < 20000; ++i) {
+    state = state * 6364136223846793005ull + 1442695040888963407ull;
+    double v;
+    std::memcpy(&v, &state, sizeof v);
+    values.push_back(v);
+    values.push_back(static_cast<double>(static_cast<int64_t>(state >> 20)) / 1000.0);
+  }
+  char expected[400];
+  for (double v : values) {
+    bool whole = std::floor(v) == v;
+    std::snprintf(expected, sizeof expected, whole ? " %.0f " : " %f ", v);
+    EXPECT_EQ(rkNumberText(v), expected);
+    std::snprintf(expected, sizeof expected, whole ? " %.0f " : " %f </td>", v);
+    EXPECT_EQ(mulrkNumberText(v), expected);
+    std::snprintf(expected, sizeof expected, "%g   ", v);
+    EXPECT_EQ(cellNumberText(v), expected);
+  }
 }
 
 class DateTextTest : public ::testing::Test {

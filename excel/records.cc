@@ -262,7 +262,7 @@ int walkWorkbook(ExcelState* state, WorkbookStream* stream, uint64_t fileSize) {
       // that cannot be read ends the stream.
       if (!record.headerRead || record.length != 0) return 0;
     } else {
-      int result = dispatchRecord(state, record.type, record.body.data(), record.body.size(),
+      int result = dispatchRecord(state, record.type, record.data, record.size,
                                   record.continuations);
       if (result != 0) return result;
     }

@@ -35,11 +35,15 @@ WorkbookStream::WorkbookStream(CompoundFile* compound, FILE* file, uint32_t entr
   imageLength_ = 0;
 }
 
+const uint8_t* WorkbookStream::view(uint64_t position, uint32_t length) const {
+  if (position > whole_.size() || length > whole_.size() - position) return nullptr;
+  return whole_.data() + position;
+}
+
 bool WorkbookStream::read(uint64_t position, uint32_t length, std::vector<uint8_t>* out) {
   out->clear();
-  if (position <= whole_.size() && length <= whole_.size() - position) {
-    out->assign(whole_.begin() + static_cast<ptrdiff_t>(position),
-                whole_.begin() + static_cast<ptrdiff_t>(position + length));
+  if (const uint8_t* bytes = view(position, length)) {
+    out->assign(bytes, bytes + length);
     return true;
   }
   if (compound_ == nullptr || position > UINT32_MAX) return false;
@@ -62,11 +66,22 @@ struct Header {
 
 bool readHeader(WorkbookStream* stream, uint64_t position, Header* header,
                 std::vector<uint8_t>* scratch) {
-  if (!stream->read(position, 4, scratch)) return false;
-  ByteReader reader(scratch->data(), scratch->size());
-  header->type = reader.u16At(0);
-  header->length = reader.u16At(2);
-  return reader.ok();
+  const uint8_t* bytes = stream->view(position, 4);
+  if (bytes == nullptr) {
+    if (!stream->read(position, 4, scratch) || scratch->size() < 4) return false;
+    bytes = scratch->data();
+  }
+  header->type = static_cast<uint16_t>(bytes[0] | (bytes[1] << 8));
+  header->length = static_cast<uint16_t>(bytes[2] | (bytes[3] << 8));
+  return true;
+}
+
+// A view of length bytes at position, from memory or copied into *scratch.
+const uint8_t* bytesAt(WorkbookStream* stream, uint64_t position, uint32_t length,
+                       std::vector<uint8_t>* scratch) {
+  if (const uint8_t* bytes = stream->view(position, length)) return bytes;
+  if (!stream->read(position, length, scratch)) return nullptr;
+  return scratch->data();
 }
 
 }  // namespace
@@ -76,7 +91,9 @@ void readRecord(WorkbookStream* stream, uint64_t* position, ExcelRecord* record)
   record->length = 0;
   record->headerRead = false;
   record->bodyRead = false;
-  record->body.clear();
+  record->data = nullptr;
+  record->size = 0;
+  record->merged.clear();
   record->continuations.clear();
 
   std::vector<uint8_t> scratch;
@@ -88,8 +105,11 @@ void readRecord(WorkbookStream* stream, uint64_t* position, ExcelRecord* record)
   record->type = header.type;
   record->length = header.length;
   if (header.length > 0) {
-    record->bodyRead = stream->read(*position, header.length, &record->body);
-    if (!record->bodyRead) return;
+    const uint8_t* body = bytesAt(stream, *position, header.length, &record->merged);
+    if (body == nullptr) return;
+    record->bodyRead = true;
+    record->data = body;
+    record->size = header.length;
     *position += header.length;
   }
 
@@ -99,11 +119,16 @@ void readRecord(WorkbookStream* stream, uint64_t* position, ExcelRecord* record)
     bool continues = next.type == kRecordContinue ||
                      (next.type == kRecordExtSst && record->type == kRecordSst);
     if (!continues) break;
-    if (!stream->read(*position + 4, next.length, &scratch)) break;
+    const uint8_t* more = bytesAt(stream, *position + 4, next.length, &scratch);
+    if (more == nullptr && next.length > 0) break;
     *position += 4 + static_cast<uint64_t>(next.length);
-    size_t skip = (record->type == kRecordSst && !scratch.empty() && scratch[0] == 0) ? 1 : 0;
-    record->continuations.push_back({record->body.size(), skip == 1});
-    record->body.insert(record->body.end(), scratch.begin() + static_cast<ptrdiff_t>(skip),
-                        scratch.end());
+    if (record->data != record->merged.data() || record->merged.empty()) {
+      record->merged.assign(record->data, record->data + record->size);
+    }
+    size_t skip = (record->type == kRecordSst && next.length > 0 && more[0] == 0) ? 1 : 0;
+    record->continuations.push_back({record->merged.size(), skip == 1});
+    if (next.length > skip) record->merged.insert(record->merged.end(), more + skip, more + next.length);
+    record->data = record->merged.data();
+    record->size = record->merged.size();
   }
 }

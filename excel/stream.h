@@ -37,6 +37,9 @@ class WorkbookStream {
   // Replaces *out by the bytes [position, position + length); false when they
   // cannot all be read.
   bool read(uint64_t position, uint32_t length, std::vector<uint8_t>* out);
+  // The bytes [position, position + length) when they are held in memory, else
+  // nullptr. Valid as long as the stream.
+  const uint8_t* view(uint64_t position, uint32_t length) const;
 
  private:
   std::vector<uint8_t> whole_;
@@ -52,7 +55,11 @@ struct ExcelRecord {
   uint16_t length = 0;         // the record's own body length, before merging
   bool headerRead = false;
   bool bodyRead = false;       // the record's own body could be read
-  std::vector<uint8_t> body;   // the body with its continuations merged
+  // The body with its continuations merged: data[0, size), either inside the
+  // stream's memory or in `merged`.
+  const uint8_t* data = nullptr;
+  size_t size = 0;
+  std::vector<uint8_t> merged;
   std::vector<ContinuationStart> continuations;
 };
 

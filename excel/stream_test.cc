@@ -13,7 +13,6 @@ std::string Rec(uint16_t type, const std::string& body, int length = -1) {
 }
 
 std::vector<uint8_t> Bytes(const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); }
-std::string Text(const std::vector<uint8_t>& v) { return std::string(v.begin(), v.end()); }
 
 struct Walked {
   uint16_t type;
@@ -30,7 +29,9 @@ std::vector<Walked> Walk(const std::string& stream) {
     ExcelRecord record;
     readRecord(&source, &position, &record);
     if (!record.headerRead) break;
-    records.push_back({record.type, record.bodyRead, Text(record.body), position});
+    records.push_back({record.type, record.bodyRead,
+                       std::string(reinterpret_cast<const char*>(record.data), record.size),
+                       position});
     if (!record.bodyRead && record.length != 0) break;
   }
   return records;
