@@ -10,9 +10,7 @@
 #include "util/byte_reader.h"
 #include "util/memory.h"
 
-ExcelOutput::ExcelOutput(FILE* file) : file_(file) {
-  if (file_ != nullptr) std::setvbuf(file_, nullptr, _IONBF, 0);
-}
+ExcelOutput::ExcelOutput(FILE* file) : file_(file) {}
 
 ExcelOutput::~ExcelOutput() { flush(); }
 
@@ -33,13 +31,17 @@ void ExcelOutput::write(const char* text) { write(text, std::strlen(text)); }
 void ExcelOutput::flush() {
   if (used_ == 0) return;
   // Write errors are not reported; the size seen is what the file system took.
-  if (file_ != nullptr) flushed_ += std::fwrite(buffer_, 1, used_, file_);
+  if (file_ != nullptr) {
+    flushed_ += std::fwrite(buffer_, 1, used_, file_);
+    std::fflush(file_);
+  }
   used_ = 0;
 }
 
 void ExcelOutput::syncWithFile() {
   flush();
   if (file_ == nullptr) return;
+  std::fflush(file_);
   long position = std::ftell(file_);
   if (position >= 0) flushed_ = static_cast<uint64_t>(position);
 }

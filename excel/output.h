@@ -16,9 +16,9 @@ struct ExcelState;
 // The XML output stops before a cell once the file holds more than this.
 constexpr uint64_t kExcelSizeLimit = 51200;
 
-// Writes through its own buffer of kBlock bytes into a file whose stdio buffering
-// it switches off, so that what the file system reports as the file's size is
-// always the count of bytes flushed, known without asking it.
+// Writes through its own buffer of kBlock bytes and hands each full block to the
+// file system at once (fwrite and fflush), so that what the file system reports
+// as the file's size is always the count of bytes flushed, known without asking.
 class ExcelOutput {
  public:
   static constexpr size_t kBlock = 4096;
