@@ -322,6 +322,79 @@ TEST_F(ConvertTest, SingleByteSetsMatchTheirCodecs) {
   fs::remove_all(dir);
 }
 
+// Every character a double-byte set writes reads back as itself or as the
+// character whose code it borrows; for Shift_JIS the same holds through EUC and
+// JIS for the JIS X 0208 lead bytes.
+TEST_F(ConvertTest, DoubleByteRoundTrips) {
+  for (CharsetId set : {CHARSET_CHINESESIMPLIFIED, CHARSET_CHINESETRADITIONAL, CHARSET_KOREAN,
+                        CHARSET_SHIFTJIS}) {
+    int written = 0;
+    for (uint32_t unit = 1; unit < 0x10000; ++unit) {
+      std::string ucs = Ucs({static_cast<uint16_t>(unit)});
+      Converted out = Conv(CHARSET_UCS2, set, ucs);
+      ASSERT_EQ(out.status, 0);
+      if (out.text.empty()) continue;
+      ++written;
+      std::string back = Conv(set, CHARSET_UCS2, out.text).text;
+      if (back != ucs) {
+        // A character written with another one's code (a simplified character
+        // as its traditional form, U+00A2 as the code of U+FFE0): that code is
+        // the other character's own.
+        ASSERT_EQ(back.size(), 2u) << set << " U+" << std::hex << unit;
+        ASSERT_EQ(Conv(CHARSET_UCS2, set, back).text, out.text) << set << " U+" << std::hex << unit;
+        continue;
+      }
+      uint8_t lead = static_cast<uint8_t>(out.text[0]);
+      if (set == CHARSET_SHIFTJIS && out.text.size() == 2 && lead <= 0xEF) {
+        for (CharsetId japanese : {CHARSET_EUC, CHARSET_JIS}) {
+          Converted via = Conv(CHARSET_UCS2, japanese, ucs);
+          ASSERT_EQ(Conv(japanese, CHARSET_UCS2, via.text).text, ucs)
+              << japanese << " U+" << std::hex << unit;
+        }
+      }
+    }
+    EXPECT_GT(written, 7000) << set;
+  }
+}
+
+TEST_F(ConvertTest, SimplifiedCharactersInBig5) {
+  // Each pair of the shipped file: the simplified character is written with
+  // the Big5 code of its traditional form.
+  std::ifstream in(std::string(kShippedTables) + "/TB_ucs2chsimp_ucs2chtrad.txt");
+  int pairs = 0;
+  unsigned simplified, traditional;
+  while (in >> std::hex >> simplified >> traditional) {
+    ++pairs;
+    std::string big5 = Conv(CHARSET_UCS2, CHARSET_CHINESETRADITIONAL,
+                            Ucs({static_cast<uint16_t>(traditional)})).text;
+    ASSERT_EQ(big5.size(), 2u);
+    EXPECT_EQ(Conv(CHARSET_UCS2, CHARSET_CHINESETRADITIONAL,
+                   Ucs({static_cast<uint16_t>(simplified)})).text, big5);
+  }
+  EXPECT_GT(pairs, 2000);
+}
+
+// Routes that read a text stop at the given length even without a 0 byte.
+TEST_F(ConvertTest, TextRoutesStopAtTheLength) {
+  const char text[] = "ab\x82\xa0\xa4\x40";
+  struct Case {
+    CharsetId source, target;
+    size_t length;
+    std::string expected;
+  } cases[] = {
+      {CHARSET_CHINESETRADITIONAL, CHARSET_CHINESESIMPLIFIED, 2, "ab "},
+      {CHARSET_CHINESETRADITIONAL, CHARSET_CHINESESIMPLIFIED, 3, "ab?"},
+      {CHARSET_SHIFTJIS, CHARSET_EUC, 3, "ab"},
+      {CHARSET_SHIFTJIS, CHARSET_JIS, 4, "ab\x1b$B$\"\x1b(B"},
+      {CHARSET_EUC, CHARSET_UCS2, 3, Ucs({'a', 'b'})},
+  };
+  for (const Case& c : cases) {
+    std::vector<char> exact(text, text + c.length);  // no terminator after it
+    Converted out = Conv(c.source, c.target, std::string(exact.begin(), exact.end()));
+    EXPECT_EQ(out.text, c.expected) << c.source << "->" << c.target << " " << c.length;
+  }
+}
+
 TEST_F(ConvertTest, DefaultTablesDirectory) {
   fs::path empty = fs::temp_directory_path() / "lumen_no_tables";
   fs::create_directories(empty);
