@@ -46,10 +46,6 @@ int makeOneDirectory(const char* path);  // 0 on success, -1 on failure
 void enterCriticalSection();
 void leaveCriticalSection();
 
-// localtime under the caller's lock: fills the nine fields (sec, min, hour, mday,
-// mon, year, wday, yday, isdst) and returns 1, or returns 0 when it fails.
-int platformLocalTime(long long seconds, int fields[9]);
-
 // Sleeps the calling thread.
 void sleepMilliseconds(unsigned milliseconds);
 

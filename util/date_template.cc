@@ -10,22 +10,16 @@
 
 std::tm* localTimeSafe(long long seconds, std::tm* destination) {
   if (destination == nullptr) return nullptr;
-  std::memset(destination, 0, sizeof *destination);
-  int fields[9];
+  const std::time_t value = static_cast<std::time_t>(seconds);
+  // localtime hands out one shared record; copy it out under the lock.
   enterCriticalSection();
-  int ok = platformLocalTime(seconds, fields);
-  leaveCriticalSection();
-  if (ok) {
-    destination->tm_sec = fields[0];
-    destination->tm_min = fields[1];
-    destination->tm_hour = fields[2];
-    destination->tm_mday = fields[3];
-    destination->tm_mon = fields[4];
-    destination->tm_year = fields[5];
-    destination->tm_wday = fields[6];
-    destination->tm_yday = fields[7];
-    destination->tm_isdst = fields[8];
+  const std::tm* broken = std::localtime(&value);
+  if (broken != nullptr) {
+    *destination = *broken;
+  } else {
+    std::memset(destination, 0, sizeof *destination);
   }
+  leaveCriticalSection();
   return destination;
 }
 

@@ -116,6 +116,8 @@ int makeDirectories(const char* path) {
 
 int isDirectory(const char* path) { return pathIsDirectory(path); }
 
+int pathExists(const char* path) { return pathExistsStat(path); }
+
 char* joinPath(const char* directory, const char* name) {
   if (directory == nullptr || name == nullptr) return nullptr;
   std::string joined(directory);

@@ -43,6 +43,8 @@ int makeDirectory(const char* path);
 // Creates every missing directory along path ("\" and "/" both separate); returns
 // 1, even when a creation fails; 0 for a missing or empty path.
 int makeDirectories(const char* path);
+// 1 when something exists at path (stat succeeds).
+int pathExists(const char* path);
 // 1 when path is an accessible directory.
 int isDirectory(const char* path);
 

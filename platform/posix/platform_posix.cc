@@ -15,17 +15,36 @@
 
 namespace {
 
+// The watchdog waits on a condition variable rather than sleeping, so that a
+// finished conversion can end it at once without cancelling the thread.
 struct WatchdogState {
   pthread_t thread;
   bool running = false;
+  bool stopRequested = false;
   unsigned milliseconds = 0;
   int exitCode = 0;
+  pthread_mutex_t mutex = PTHREAD_MUTEX_INITIALIZER;
+  pthread_cond_t wake;
 };
 WatchdogState watchdog;
 
 void* watchdogMain(void*) {
-  sleepMilliseconds(watchdog.milliseconds);
-  _exit(watchdog.exitCode);  // no atexit handlers, no stream flushing
+  struct timespec deadline;
+  clock_gettime(CLOCK_MONOTONIC, &deadline);
+  deadline.tv_sec += watchdog.milliseconds / 1000;
+  deadline.tv_nsec += static_cast<long>(watchdog.milliseconds % 1000) * 1000000L;
+  if (deadline.tv_nsec >= 1000000000L) {
+    deadline.tv_sec += 1;
+    deadline.tv_nsec -= 1000000000L;
+  }
+  pthread_mutex_lock(&watchdog.mutex);
+  int status = 0;
+  while (!watchdog.stopRequested && status != ETIMEDOUT) {
+    status = pthread_cond_timedwait(&watchdog.wake, &watchdog.mutex, &deadline);
+  }
+  bool expired = !watchdog.stopRequested;
+  pthread_mutex_unlock(&watchdog.mutex);
+  if (expired) _exit(watchdog.exitCode);  // no atexit handlers, no stream flushing
   return nullptr;
 }
 
@@ -45,16 +64,27 @@ void startWatchdog(unsigned milliseconds, int exitCode) {
   if (watchdog.running) return;
   watchdog.milliseconds = milliseconds;
   watchdog.exitCode = exitCode;
+  watchdog.stopRequested = false;
+  pthread_condattr_t attributes;
+  pthread_condattr_init(&attributes);
+  pthread_condattr_setclock(&attributes, CLOCK_MONOTONIC);
+  pthread_cond_init(&watchdog.wake, &attributes);
+  pthread_condattr_destroy(&attributes);
   if (pthread_create(&watchdog.thread, nullptr, watchdogMain, nullptr) == 0) {
     watchdog.running = true;
+  } else {
+    pthread_cond_destroy(&watchdog.wake);
   }
 }
 
 void stopWatchdog() {
   if (!watchdog.running) return;
-  // nanosleep is a cancellation point, so the thread ends at once.
-  pthread_cancel(watchdog.thread);
+  pthread_mutex_lock(&watchdog.mutex);
+  watchdog.stopRequested = true;
+  pthread_cond_signal(&watchdog.wake);
+  pthread_mutex_unlock(&watchdog.mutex);
   pthread_join(watchdog.thread, nullptr);
+  pthread_cond_destroy(&watchdog.wake);
   watchdog.running = false;
 }
 
@@ -143,19 +173,3 @@ int makeOneDirectory(const char* path) {
 
 void enterCriticalSection() { pthread_mutex_lock(&criticalSection); }
 void leaveCriticalSection() { pthread_mutex_unlock(&criticalSection); }
-
-int platformLocalTime(long long seconds, int fields[9]) {
-  time_t value = static_cast<time_t>(seconds);
-  struct tm* broken = localtime(&value);
-  if (broken == nullptr) return 0;
-  fields[0] = broken->tm_sec;
-  fields[1] = broken->tm_min;
-  fields[2] = broken->tm_hour;
-  fields[3] = broken->tm_mday;
-  fields[4] = broken->tm_mon;
-  fields[5] = broken->tm_year;
-  fields[6] = broken->tm_wday;
-  fields[7] = broken->tm_yday;
-  fields[8] = broken->tm_isdst;
-  return 1;
-}

@@ -109,19 +109,3 @@ void enterCriticalSection() {
 void leaveCriticalSection() {
   if (criticalSectionReady) LeaveCriticalSection(&criticalSection);
 }
-
-int platformLocalTime(long long seconds, int fields[9]) {
-  time_t value = static_cast<time_t>(seconds);
-  struct tm* broken = localtime(&value);
-  if (broken == nullptr) return 0;
-  fields[0] = broken->tm_sec;
-  fields[1] = broken->tm_min;
-  fields[2] = broken->tm_hour;
-  fields[3] = broken->tm_mday;
-  fields[4] = broken->tm_mon;
-  fields[5] = broken->tm_year;
-  fields[6] = broken->tm_wday;
-  fields[7] = broken->tm_yday;
-  fields[8] = broken->tm_isdst;
-  return 1;
-}

@@ -1,0 +1,13 @@
+#!/bin/sh
+# Installs the Debian packages the build and tests need, when they are missing.
+set -eu
+packages="cmake g++ make libgtest-dev"
+missing=""
+for package in $packages; do
+  dpkg -s "$package" >/dev/null 2>&1 || missing="$missing $package"
+done
+if [ -n "$missing" ]; then
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update
+  apt-get install -y $missing
+fi

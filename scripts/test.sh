@@ -1,0 +1,19 @@
+#!/bin/sh
+# Installs what is missing, then builds and runs the whole test suite twice: a
+# normal build and an AddressSanitizer + UndefinedBehaviorSanitizer build with
+# leak checking.
+set -eu
+cd "$(dirname "$0")/.."
+sh scripts/install-deps.sh
+jobs=$(nproc)
+
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j "$jobs"
+(cd build && ctest --output-on-failure -j "$jobs")
+
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DLUMEN_SANITIZE=ON
+cmake --build build-asan -j "$jobs"
+(cd build-asan &&
+  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --output-on-failure -j "$jobs")
