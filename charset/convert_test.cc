@@ -167,6 +167,12 @@ TEST_F(ConvertTest, ArgumentsAndEmptyResults) {
   EXPECT_EQ(ConvertCharset(CHARSET_UCS2, CHARSET_UTF8, "A", -1, &output, &length, &context), -6);
   EXPECT_EQ(output, nullptr);
 
+  // Plain ASCII in UTF-8 to a single-byte set needs no table at all.
+  Converted plain = Conv(CHARSET_UTF8, CHARSET_GREEK, "plain", "/nonexistent/lumen");
+  EXPECT_EQ(plain.status, 0);
+  EXPECT_EQ(plain.text, "plain");
+  EXPECT_EQ(Conv(CHARSET_UTF8, CHARSET_GREEK, "\xce\xb1", "/nonexistent/lumen").status, -3);
+
   // Every character dropped: a buffer all the same, empty.
   Converted dropped = Conv(CHARSET_UCS2, CHARSET_GREEK, Ucs({0x4E00}));
   EXPECT_EQ(dropped.status, 0);
