@@ -411,8 +411,12 @@ int Convert(CharsetId source, CharsetId target, const uint8_t* in, size_t length
     result->length = prefix + rest.length;
     return CHARSET_OK;
   }
-  if (source == CHARSET_UCS2 && singleTarget) return UcsToSingleByte(target, in, length, context, result);
-  if (singleSource && target == CHARSET_UCS2) return SingleByteToUcs(source, in, length, context, result);
+  if (source == CHARSET_UCS2 && singleTarget) {
+    return UcsToSingleByte(target, in, length, context, result);
+  }
+  if (singleSource && target == CHARSET_UCS2) {
+    return SingleByteToUcs(source, in, length, context, result);
+  }
   if (source == CHARSET_UCS2 && target == CHARSET_UTF8) return UcsToUtf8(in, length, result);
   if (source == CHARSET_UTF8 && target == CHARSET_UCS2) return Utf8ToUcs(in, length, result);
   if (source == CHARSET_UCS2 && IsDoubleByteCharset(target)) {
@@ -504,7 +508,8 @@ int ConvertCharset(CharsetId source, CharsetId target, const void* input, int32_
 
 int ConvertCharsetWithDefaults(CharsetId source, CharsetId target, const void* input,
                                int32_t length, char** output, int32_t* outputLength) {
-  CharPtr directory(dupString(g_defaultTablesDirectory != nullptr ? g_defaultTablesDirectory : "."));
+  const char* configured = g_defaultTablesDirectory != nullptr ? g_defaultTablesDirectory : ".";
+  CharPtr directory(dupString(configured));
   if (!directory) {
     if (outputLength != nullptr) *outputLength = 0;
     return CHARSET_NO_MEMORY;

@@ -229,7 +229,8 @@ bool ReadDoubleByteFile(int family, const std::string& path) {
 bool ReadSimplifiedToTraditional(const char* directory) {
   TableFile file(TablePath(directory, kSimplifiedToTraditionalFile));
   if (!file.open()) return false;
-  uint16_t* reverse = Tables().doubleReverse[CHARSET_CHINESETRADITIONAL - CHARSET_CHINESESIMPLIFIED];
+  const int slot = CHARSET_CHINESETRADITIONAL - CHARSET_CHINESESIMPLIFIED;
+  uint16_t* reverse = Tables().doubleReverse[slot];
   LineSplitter lines(file.text(), kShortLine);
   std::string_view line;
   while (lines.Next(&line)) {

@@ -85,7 +85,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const auto& file = kFiles[second % (sizeof kFiles / sizeof kFiles[0])];
   {
     std::ofstream out(scratch / file.name, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(text.data()), static_cast<std::streamsize>(text.size()));
+    out.write(reinterpret_cast<const char*>(text.data()),
+              static_cast<std::streamsize>(text.size()));
   }
   UnloadCharsetTables();
   static const uint8_t kSample[] = {0x41, 0x00, 0xAC, 0x20, 0x00, 0x4E, 0xA4, 0x40, 0x82, 0xA0};
