@@ -294,11 +294,17 @@ int ResultFromText(const std::string& text, uint64_t minimum, Result* result) {
 }
 
 // Routes G and J: Japanese code conversion of a text, into a buffer of
-// 2 * length + 100 bytes or more when the escape sequences need more.
+// 2 * length + 100 bytes or more when the escape sequences need more. Route G
+// made its Shift_JIS itself and needs no detection, which would take the lead
+// bytes of extension characters (F0..FC) for EUC.
 int ConvertJapanese(CharsetId source, CharsetId target, const uint8_t* in, size_t length,
-                    Result* result) {
+                    bool detect, Result* result) {
   std::string text;
-  ConvertJapaneseCode(JapaneseCodeOf(target), in, length, &text, JapaneseCodeOf(source));
+  if (detect) {
+    ConvertJapaneseCode(JapaneseCodeOf(target), in, length, &text, JapaneseCodeOf(source));
+  } else {
+    ConvertJapaneseText(JapaneseCodeOf(target), in, length, &text, JapaneseCodeOf(source));
+  }
   return ResultFromText(text, 2 * uint64_t{length} + 100, result);
 }
 
@@ -427,7 +433,8 @@ int Convert(CharsetId source, CharsetId target, const uint8_t* in, size_t length
     int status = UcsToDoubleByte(CHARSET_SHIFTJIS, in, length, context, &sjis);
     if (status != CHARSET_OK || sjis.length == 0) return status;
     return ConvertJapanese(CHARSET_SHIFTJIS, target,
-                           reinterpret_cast<const uint8_t*>(sjis.data.get()), sjis.length, result);
+                           reinterpret_cast<const uint8_t*>(sjis.data.get()), sjis.length, false,
+                           result);
   }
   if (IsDoubleByteCharset(source) && target == CHARSET_UCS2) {
     return DoubleByteToUcs(source, in, length, context, result);
@@ -440,7 +447,7 @@ int Convert(CharsetId source, CharsetId target, const uint8_t* in, size_t length
                    text, context, result);
   }
   if (IsJapaneseCharset(source) && IsJapaneseCharset(target)) {  // J
-    return ConvertJapanese(source, target, in, length, result);
+    return ConvertJapanese(source, target, in, length, true, result);
   }
   if (source == CHARSET_CHINESETRADITIONAL && target == CHARSET_CHINESESIMPLIFIED) {
     return Big5ToGb(in, length, context, result);

@@ -111,6 +111,9 @@ TEST_F(ConvertTest, RoutesOnShortTexts) {
       // G: through Shift_JIS to JIS and EUC.
       {kUcs2, CHARSET_JIS, Ucs({0x3042, 'a'}), "\x1b$B$\"\x1b(Ba"},
       {kUcs2, CHARSET_EUC, Ucs({0x3042, 0xFF71}), "\xa4\xa2\x8e\xb1"},
+      {kUcs2, CHARSET_EUC, Ucs({0xE000, 'a'}), "a"},  // user-defined F0 40: no EUC form
+      {kUcs2, CHARSET_JIS, Ucs({0xE000, 0x3042}), "\x1b$B$\"\x1b(B"},
+      {kUcs2, CHARSET_EUC, Ucs({0xFF02}), "\xfc\xfe"},  // NEC-selected IBM extension EE FC
       // H: double-byte to UCS-2, numeric references of any value.
       {CHARSET_SHIFTJIS, kUcs2, "\x82\xa0\xb1", Ucs({0x3042, 0xFF71})},
       {CHARSET_SHIFTJIS, kUcs2, "&#x4E00;&#19968;&#65;", Ucs({0x4E00, 0x4E00, 'A'})},
