@@ -1,3 +1,13 @@
+// The conversion routes, chosen by the pair in this order (single-byte: 0, 3..15,
+// 22..32; double-byte: 16..19):
+//   A  UTF8 to single-byte: the ASCII prefix copied, the rest through UCS2
+//   B  UCS2 to single-byte        C  single-byte to UCS2
+//   D  UCS2 to UTF8               E  UTF8 to UCS2
+//   F  UCS2 to double-byte        G  UCS2 to JIS or EUC, through Shift_JIS
+//   H  double-byte to UCS2        I  JIS or EUC to UCS2, through Shift_JIS
+//   J  among SHIFTJIS, JIS, EUC   K  CHINESETRADITIONAL to CHINESESIMPLIFIED
+//   L  any other pair: two steps through UCS2 (UCS2 to itself is a copy)
+
 #include "charset/convert.h"
 
 #include <cstdlib>
