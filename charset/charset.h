@@ -54,4 +54,46 @@ int LoadCharsetTables(int family, const char* tablesDirectory);
 // Fills the Big5-to-GB2312 tables; 1 on success, 0 when neither file could be read.
 int LoadBig5ToGbTables(const char* tablesDirectory);
 
+// The family whose files fill the tables of id (GREEK_ISO: GREEK, JIS: SHIFTJIS);
+// -1 for UTF8, UCS2 and identifiers outside 0..32.
+int CharsetFamily(CharsetId id);
+// 0, 3..15 and 22..32.
+bool IsSingleByteCharset(CharsetId id);
+// 16..19: the sets with a double-byte table.
+bool IsDoubleByteCharset(CharsetId id);
+
+// Loads the tables of family unless its loaded flag is set, and sets the flag when
+// LoadCharsetTables returns 0. Returns 0 or that failure (-3, -1); a failed family
+// is read again at the next call.
+int EnsureCharsetTables(int family, const char* tablesDirectory);
+// The same for the Big5-to-GB2312 tables: 1 when they are loaded, 0 when not.
+int EnsureBig5ToGbTables(const char* tablesDirectory);
+// Clears every loaded flag, so that the next use reads the files again. Tables
+// are otherwise kept for the life of the process.
+void UnloadCharsetTables();
+
+// The tables, for the conversion engine. Each returns an all-zero table until
+// its family is loaded, and nullptr for an identifier of another kind. An entry 0
+// means "no mapping".
+//   forward: byte (single-byte, 256 entries) or code number (first byte + 256 *
+//            second byte, 65,536 entries) to the UCS-2 code unit;
+//   reverse: UCS-2 code unit to the byte, or to the code (first byte in the low
+//            8 bits, second byte in the high 8 bits; first byte 0: unmapped).
+const uint16_t* SingleByteForward(CharsetId id);
+const uint8_t* SingleByteReverse(CharsetId id);
+const uint16_t* DoubleByteForward(CharsetId id);
+const uint16_t* DoubleByteReverse(CharsetId id);
+// True when the code unit is written as a numeric character reference in ASCII
+// output and recognised in single-byte input.
+bool IsEntityCodeUnit(uint16_t codeUnit);
+
+// Big5-to-GB2312 tables: the first holds one value per Big5 code with lead byte
+// 0xA1..0xFE and trail byte 0x40..0x7E or 0xA1..0xFE, at the index below; the
+// second maps each such value to the GB2312 code (high byte first).
+constexpr int kBig5TableSize = 94 * 157;
+// Index of a Big5 code in the first table, or -1 when the code has no place there.
+int Big5Index(uint8_t lead, uint8_t trail);
+uint16_t Big5ToGbFirst(int index);
+uint16_t Big5ToGbSecond(uint16_t value);
+
 #endif  // LUMEN_CHARSET_CHARSET_H_

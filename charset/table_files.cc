@@ -1,0 +1,333 @@
+// Loading the table files into the process-wide tables.
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "charset/charset.h"
+#include "charset/table_store.h"
+#include "charset/table_text.h"
+#include "util/files.h"
+
+namespace {
+
+constexpr size_t kShortLine = 100;  // line buffer of the code-page files
+constexpr size_t kLongLine = 500;   // line buffer of the ISO and entity files
+
+struct SingleByteFile {
+  const char* name;
+  CharsetId members[2];  // the sets this file fills; -1 for none
+};
+
+struct SingleByteFamily {
+  int family;
+  SingleByteFile files[3];    // the first is the main file
+  CharsetId isoMember;        // member overridden by its section of "TB_iso8859.txt"
+};
+
+const SingleByteFamily kSingleByteFamilies[] = {
+    {0, {{"TB_ascii_ucs2.txt", {0, -1}}}, -1},
+    {3, {{"TB_greek_ucs2.txt", {3, 4}}}, 4},
+    {5, {{"TB_hebrew_ucs2.txt", {5, 6}}}, 6},
+    {7, {{"TB_arabic_ucs2.txt", {7, 8}}}, 8},
+    {9,
+     {{"TB_cyrillic_ucs2.txt", {9, 11}},
+      {"TB_cyrillickoi8_ucs2.txt", {10, -1}},
+      {"TB_cyrillicdos_ucs2.txt", {22, -1}}},
+     11},
+    {12, {{"TB_thai_ucs2.txt", {12, -1}}}, -1},
+    {13, {{"TB_easterneuropean_ucs2.txt", {13, 14}}}, 14},
+    {15, {{"TB_turkish_ucs2.txt", {15, -1}}}, -1},
+    {23, {{"TB_vietnamese_ucs2.txt", {23, -1}}}, -1},
+    {24, {{"TB_northerneuropean_ucs2.txt", {24, 25}}}, 25},
+    {26, {{"TB_ascii_ibm_ucs2.txt", {26, -1}}}, -1},
+    {27, {{"TB_westerneuropean_ucs2.txt", {27, -1}}}, -1},
+    {28, {{"TB_latin3_ucs2.txt", {28, -1}}}, -1},
+    {29, {{"TB_latin5_ucs2.txt", {29, -1}}}, -1},
+    {30, {{"TB_latin6_ucs2.txt", {30, -1}}}, -1},
+    {31, {{"TB_latin7_ucs2.txt", {31, -1}}}, -1},
+    {32, {{"TB_latin9_ucs2.txt", {32, -1}}}, -1},
+};
+
+const char* const kDoubleByteFiles[] = {
+    "TB_chsimplified_ucs2.txt",
+    "TB_chtraditional_ucs2.txt",
+    "TB_korean_ucs2.txt",
+    "TB_shiftjis_ucs2.txt",
+};
+
+const char kIsoFile[] = "TB_iso8859.txt";
+const char kSimplifiedToTraditionalFile[] = "TB_ucs2chsimp_ucs2chtrad.txt";
+const char kEntityFile[] = "TB_unicode_entities.txt";
+const char kBig5ToGbLocalFile[] = "big5togb.txt";
+const char kBig5ToGbFile[] = "TB_chtraditional_chsimplified.txt";
+
+// windows-1252 at 0x80..0x9F; its five unassigned bytes map to themselves.
+const uint16_t kWindows1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+bool InRange(int64_t value, int64_t high) { return value >= 0 && value <= high; }
+
+// Splits "BYTE-CODE" at the first "-"; false for a line without one.
+bool ParsePairLine(std::string_view line, int64_t* left, int64_t* right) {
+  size_t dash = line.find('-');
+  if (dash == std::string_view::npos) return false;
+  ParseInteger(line.substr(0, dash), 0, left);
+  ParseInteger(line.substr(dash + 1), 0, right);
+  return true;
+}
+
+// Reads at most 256 lines; false when the file cannot be opened.
+bool ReadSingleByteFile(const std::string& path, const CharsetId* members) {
+  TableFile file(path);
+  if (!file.open()) return false;
+  TableStore& t = Tables();
+  LineSplitter lines(file.text(), kShortLine);
+  std::string_view line;
+  for (int n = 0; n < 256 && lines.Next(&line); ++n) {
+    int64_t byte, code;
+    if (!ParsePairLine(line, &byte, &code)) continue;
+    if (!InRange(byte, 0xFF) || !InRange(code, 0xFFFF)) continue;
+    for (int m = 0; m < 2 && members[m] >= 0; ++m) {
+      t.singleForward[members[m]][byte] = static_cast<uint16_t>(code);
+      t.singleReverse[members[m]][code] = static_cast<uint8_t>(byte);
+    }
+  }
+  return true;
+}
+
+// The section of "TB_iso8859.txt" named after an ISO member. An entry reads
+// "FIELD:BYTE = U+CODE : NAME" in hexadecimal; the first line that is not an
+// entry ends the section.
+void ReadIsoSection(const char* directory, CharsetId member) {
+  static const char* const kSectionNames[CHARSET_COUNT] = {
+      nullptr, nullptr, nullptr, nullptr, "GREEK_ISO", nullptr, "HEBREW_ISO", nullptr,
+      "ARABIC_ISO", nullptr, nullptr, "CYRILLIC_ISO", nullptr, nullptr,
+      "EASTERNEUROPEAN_ISO", nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+      nullptr, nullptr, nullptr, "NORTHERNEUROPEAN_ISO",
+  };
+  const char* section = kSectionNames[member];
+  TableFile file(TablePath(directory, kIsoFile));
+  if (section == nullptr || !file.open()) return;
+  TableStore& t = Tables();
+  LineSplitter lines(file.text(), kLongLine);
+  std::string_view line;
+  bool inside = false;
+  while (lines.Next(&line)) {
+    if (!inside) {
+      inside = line.find(section) != std::string_view::npos;
+      continue;
+    }
+    size_t colon = line.find(':');
+    size_t equals = line.find(" = U+");
+    if (colon == std::string_view::npos || equals == std::string_view::npos ||
+        line.find(" : ") == std::string_view::npos) {
+      return;
+    }
+    int64_t byte, code;
+    ParseInteger(line.substr(colon + 1), 16, &byte);
+    ParseInteger(line.substr(equals + 5), 16, &code);
+    if (!InRange(byte, 0xFF) || !InRange(code, 0xFFFF)) continue;
+    t.singleForward[member][byte] = static_cast<uint16_t>(code);
+    t.singleReverse[member][code] = static_cast<uint8_t>(byte);
+  }
+}
+
+std::string BuiltInAsciiTable() {
+  std::string text;
+  char line[32];
+  for (int byte = 0; byte < 256; ++byte) {
+    int code = byte >= 0x80 && byte < 0xA0 ? kWindows1252High[byte - 0x80] : byte;
+    std::snprintf(line, sizeof line, byte < 255 ? "0x%x-0x%x\n" : "0x%x-0x%x", byte, code);
+    text += line;
+  }
+  return text;
+}
+
+// Creates the tables directory when missing, and "TB_ascii_ucs2.txt" in it with
+// the built-in table when it cannot be opened for reading.
+void ProvideAsciiFile(const char* directory, const std::string& path) {
+  if (directory != nullptr && *directory != '\0' && !isDirectory(directory)) {
+    std::string native(directory);
+    toNativeSeparators(native.data());
+    makeDirectories(native.c_str());
+  }
+  if (fileExists(path.c_str()) == 0) return;
+  FilePtr out(openFile(path.c_str(), "wb"));
+  if (!out) return;
+  std::string text = BuiltInAsciiTable();
+  std::fwrite(text.data(), 1, text.size(), out.get());
+}
+
+int LoadSingleByteFamily(const SingleByteFamily& family, const char* directory) {
+  TableStore& t = Tables();
+  for (const SingleByteFile& file : family.files) {
+    if (file.name == nullptr) continue;
+    for (CharsetId member : file.members) {
+      if (member < 0) continue;
+      std::memset(t.singleForward[member], 0, sizeof t.singleForward[member]);
+      std::memset(t.singleReverse[member], 0, sizeof t.singleReverse[member]);
+    }
+  }
+  std::string mainPath = TablePath(directory, family.files[0].name);
+  if (family.family == CHARSET_ASCII) ProvideAsciiFile(directory, mainPath);
+  int status = ReadSingleByteFile(mainPath, family.files[0].members) ? 0 : -3;
+  for (int f = 1; f < 3; ++f) {
+    if (family.files[f].name == nullptr) continue;
+    ReadSingleByteFile(TablePath(directory, family.files[f].name), family.files[f].members);
+  }
+  if (family.isoMember >= 0) ReadIsoSection(directory, family.isoMember);
+  return status;
+}
+
+bool IsLead(int value, int low, int high) { return value >= low && value <= high; }
+
+// The reverse entry a code is given, or 0 when the family writes that code
+// with no character.
+uint16_t ReverseEntry(int family, int first, int second) {
+  if (family == CHARSET_CHINESESIMPLIFIED && IsLead(first, 0xA1, 0xFE) &&
+      !IsLead(second, 0xA1, 0xFE) && !(first == 0xE9 && second == 0x46)) {
+    first = 0;
+  }
+  if (family == CHARSET_CHINESETRADITIONAL && IsLead(first, 0xA1, 0xFE) &&
+      !IsLead(second, 0x40, 0x7E) && !IsLead(second, 0xA1, 0xFE)) {
+    first = 0;
+  }
+  return static_cast<uint16_t>(first | (second << 8));
+}
+
+bool ReadDoubleByteFile(int family, const std::string& path) {
+  TableFile file(path);
+  if (!file.open()) return false;
+  uint16_t* forward = Tables().doubleForward[family - CHARSET_CHINESESIMPLIFIED];
+  uint16_t* reverse = Tables().doubleReverse[family - CHARSET_CHINESESIMPLIFIED];
+  LineSplitter lines(file.text(), kShortLine);
+  std::string_view line;
+  for (int n = 0; n < 65536 && lines.Next(&line); ++n) {
+    int64_t number, code;
+    if (!ParsePairLine(line, &number, &code)) continue;
+    if (!InRange(number, 0xFFFF) || !InRange(code, 0xFFFF)) continue;
+    forward[number] = static_cast<uint16_t>(code);
+    // Shift_JIS writes KATAKANA MIDDLE DOT as 81 45 whatever else maps to it.
+    if (family == CHARSET_SHIFTJIS && code == 0x30FB) continue;
+    reverse[code] = ReverseEntry(family, static_cast<int>(number & 0xFF),
+                                 static_cast<int>(number >> 8));
+  }
+  if (family == CHARSET_SHIFTJIS) reverse[0x30FB] = 0x81 | (0x45 << 8);
+  return true;
+}
+
+// Lines "SIMPLIFIED TRADITIONAL" in hexadecimal: a simplified character is
+// written with the Big5 code of its traditional form. Every line must hold two
+// numbers; false when one does not or the file cannot be opened.
+bool ReadSimplifiedToTraditional(const char* directory) {
+  TableFile file(TablePath(directory, kSimplifiedToTraditionalFile));
+  if (!file.open()) return false;
+  const int slot = CHARSET_CHINESETRADITIONAL - CHARSET_CHINESESIMPLIFIED;
+  uint16_t* reverse = Tables().doubleReverse[slot];
+  LineSplitter lines(file.text(), kShortLine);
+  std::string_view line;
+  while (lines.Next(&line)) {
+    int64_t simplified, traditional;
+    size_t used = ParseInteger(line, 16, &simplified);
+    if (used == 0 || ParseInteger(line.substr(used), 16, &traditional) == 0) return false;
+    if (!InRange(simplified, 0xFFFF) || !InRange(traditional, 0xFFFF)) continue;
+    reverse[simplified] = reverse[traditional];
+  }
+  return true;
+}
+
+int LoadDoubleByteFamily(int family, const char* directory) {
+  TableStore& t = Tables();
+  int slot = family - CHARSET_CHINESESIMPLIFIED;
+  std::memset(t.doubleForward[slot], 0, sizeof t.doubleForward[slot]);
+  std::memset(t.doubleReverse[slot], 0, sizeof t.doubleReverse[slot]);
+  if (!ReadDoubleByteFile(family, TablePath(directory, kDoubleByteFiles[slot]))) return -3;
+  if (family == CHARSET_CHINESETRADITIONAL && !ReadSimplifiedToTraditional(directory)) return -3;
+  return 0;
+}
+
+// One decimal code point at the start of each line, read as through a 500-byte
+// line buffer. The file has tens of thousands of lines and is read by every run
+// that writes ASCII, so plain digits take a short path.
+void LoadEntities(const char* directory) {
+  TableStore& t = Tables();
+  std::memset(t.entities, 0, sizeof t.entities);
+  TableFile file(TablePath(directory, kEntityFile));
+  if (!file.open()) return;
+  std::string_view text = file.text();
+  const char* p = text.data();
+  size_t pos = 0;
+  while (pos < text.size()) {
+    size_t limit = std::min(text.size(), pos + kLongLine - 1);
+    const void* feed = std::memchr(p + pos, '\n', limit - pos);
+    size_t end = feed != nullptr ? static_cast<const char*>(feed) - p + 1 : limit;
+    if (p[pos] >= '0' && p[pos] <= '9') {
+      uint32_t code = 0;
+      for (size_t i = pos; i < end && p[i] >= '0' && p[i] <= '9' && code <= 0xFFFF; ++i) {
+        code = code * 10 + static_cast<uint32_t>(p[i] - '0');
+      }
+      if (code <= 0xFFFF) t.entities[code] = 1;
+    } else {
+      int64_t code;
+      if (ParseInteger(text.substr(pos, end - pos), 10, &code) > 0 && InRange(code, 0xFFFF)) {
+        t.entities[code] = 1;
+      }
+    }
+    pos = end;
+  }
+  t.entitiesLoaded = true;
+}
+
+}  // namespace
+
+int LoadCharsetTables(int family, const char* tablesDirectory) {
+  int status = -1;
+  if (family >= CHARSET_CHINESESIMPLIFIED && family <= CHARSET_SHIFTJIS) {
+    status = LoadDoubleByteFamily(family, tablesDirectory);
+  } else {
+    for (const SingleByteFamily& f : kSingleByteFamilies) {
+      if (f.family == family) status = LoadSingleByteFamily(f, tablesDirectory);
+    }
+  }
+  if (status == -1) return -1;
+  if (!Tables().entitiesLoaded) LoadEntities(tablesDirectory);
+  return status;
+}
+
+int LoadBig5ToGbTables(const char* tablesDirectory) {
+  TableFile local(kBig5ToGbLocalFile);
+  TableFile shipped(local.open() && !local.text().empty()
+                        ? std::string()
+                        : TablePath(tablesDirectory, kBig5ToGbFile));
+  std::string_view text = local.open() && !local.text().empty() ? local.text() : shipped.text();
+  if (text.empty()) return 0;
+  TableStore& t = Tables();
+  std::memset(t.big5First, 0, sizeof t.big5First);
+  std::memset(t.big5Second, 0, sizeof t.big5Second);
+  size_t count = 0;
+  size_t pos = 0;
+  while (pos < text.size() && count < kBig5TableSize + 65536u) {
+    size_t end = text.find_first_of("\r\n", pos);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view line = text.substr(pos, end - pos);
+    pos = end + 1;
+    if (line.empty()) continue;
+    int64_t value;
+    ParseInteger(line, 0, &value);
+    uint16_t stored = static_cast<uint16_t>(static_cast<uint64_t>(value) & 0xFFFF);
+    if (count < kBig5TableSize) {
+      t.big5First[count] = stored;
+    } else {
+      t.big5Second[count - kBig5TableSize] = stored;
+    }
+    ++count;
+  }
+  return 1;
+}

@@ -1,0 +1,82 @@
+#include "charset/table_text.h"
+
+#include <cstring>
+
+#include "util/files.h"
+
+std::string TablePath(const char* directory, const char* name) {
+  if (directory == nullptr || *directory == '\0') return name;
+  CharPtr joined(joinPath(directory, name));
+  if (!joined) return name;
+  toNativeSeparators(joined.get());
+  return joined.get();
+}
+
+TableFile::TableFile(const std::string& path) {
+  FilePtr file(openFile(path.c_str(), "rb"));
+  if (!file) return;
+  open_ = true;
+  char* block = nullptr;
+  long count = readStreamWhole(file.get(), &block);
+  data_.reset(block);
+  size_ = count > 0 ? static_cast<size_t>(count) : 0;
+}
+
+bool LineSplitter::Next(std::string_view* line) {
+  if (pos_ >= text_.size() || capacity_ < 2) return false;
+  size_t limit = text_.size() - pos_;
+  if (limit > capacity_ - 1) limit = capacity_ - 1;
+  const char* start = text_.data() + pos_;
+  const void* feed = std::memchr(start, '\n', limit);
+  size_t length = feed != nullptr ? static_cast<const char*>(feed) - start + 1 : limit;
+  pos_ += length;
+  const void* zero = std::memchr(start, '\0', length);
+  if (zero != nullptr) length = static_cast<const char*>(zero) - start;
+  *line = std::string_view(start, length);
+  return true;
+}
+
+static int DigitValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'z') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'Z') return c - 'A' + 10;
+  return 99;
+}
+
+size_t ParseInteger(std::string_view text, int base, int64_t* value) {
+  constexpr int64_t kLimit = int64_t{1} << 40;
+  *value = 0;
+  size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+    negative = text[i] == '-';
+    ++i;
+  }
+  auto hexPrefix = [&] {
+    return i + 2 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X') &&
+           DigitValue(text[i + 2]) < 16;
+  };
+  if (base == 0) {
+    if (hexPrefix()) {
+      base = 16;
+      i += 2;
+    } else if (i < text.size() && text[i] == '0') {
+      base = 8;
+    } else {
+      base = 10;
+    }
+  } else if (base == 16 && hexPrefix()) {
+    i += 2;
+  }
+  size_t digitsStart = i;
+  int64_t result = 0;
+  while (i < text.size() && DigitValue(text[i]) < base) {
+    result = result * base + DigitValue(text[i]);
+    if (result > kLimit) result = kLimit;
+    ++i;
+  }
+  if (i == digitsStart) return 0;
+  *value = negative ? -result : result;
+  return i;
+}

@@ -1,0 +1,53 @@
+// Reading the plain-text table files: whole-file reads, line splitting as a
+// fixed-size line buffer sees it, and integer literals.
+#ifndef LUMEN_CHARSET_TABLE_TEXT_H_
+#define LUMEN_CHARSET_TABLE_TEXT_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "util/memory.h"
+
+// Path of a table file: the directory joined with name, or name alone when the
+// directory is missing or empty (the working directory).
+std::string TablePath(const char* directory, const char* name);
+
+// The whole content of a file. open() is false when the file cannot be opened;
+// an empty file opens and has no content.
+class TableFile {
+ public:
+  explicit TableFile(const std::string& path);
+  bool open() const { return open_; }
+  std::string_view text() const { return std::string_view(data_.get(), size_); }
+
+ private:
+  bool open_ = false;
+  CharPtr data_;
+  size_t size_ = 0;
+};
+
+// Splits text into the pieces that successive reads into a line buffer of
+// `capacity` bytes return: each piece runs through the next line feed, or is
+// capacity - 1 bytes long when the line is longer (the rest of it is the next
+// piece). A piece stops at a 0 byte, as a C string would.
+class LineSplitter {
+ public:
+  LineSplitter(std::string_view text, size_t capacity) : text_(text), capacity_(capacity) {}
+  bool Next(std::string_view* line);
+
+ private:
+  std::string_view text_;
+  size_t capacity_;
+  size_t pos_ = 0;
+};
+
+// Parses an integer at the start of text as strtol does: leading blanks, an
+// optional sign, then digits of base 10, 16 (an optional "0x" prefix) or 0
+// (automatic: "0x" hexadecimal, a leading 0 octal, else decimal), up to the first
+// character that is not a digit. Values beyond +-2^40 saturate. Returns the
+// number of characters used, 0 when there are no digits (*value is then 0).
+size_t ParseInteger(std::string_view text, int base, int64_t* value);
+
+#endif  // LUMEN_CHARSET_TABLE_TEXT_H_
