@@ -18,7 +18,8 @@ const std::string& Container() {
   static const std::string bytes = [] {
     std::vector<CfbStream> streams;
     for (int i = 0; i < 4; ++i) {
-      streams.push_back({"Large" + std::to_string(i), std::string(4750000, static_cast<char>('a' + i))});
+      streams.push_back(
+          {"Large" + std::to_string(i), std::string(4750000, static_cast<char>('a' + i))});
     }
     for (int i = 0; i < 500; ++i) {
       streams.push_back({"Small" + std::to_string(i), std::string(2000, static_cast<char>(i))});

@@ -38,7 +38,9 @@ bool ReadAt(FILE* file, uint64_t offset, void* buffer, size_t count) {
   return std::fread(buffer, 1, count, file) == count;
 }
 
-void* SectorItem(uint32_t sector) { return reinterpret_cast<void*>(static_cast<uintptr_t>(sector)); }
+void* SectorItem(uint32_t sector) {
+  return reinterpret_cast<void*>(static_cast<uintptr_t>(sector));
+}
 
 uint32_t SectorOf(const PtrList* list, uint32_t index) {
   return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(PtrListGet(list, index)));
@@ -106,8 +108,7 @@ bool LoadDirectory(CompoundFile* compound, FILE* file, uint64_t fileSize) {
 
   uint8_t block[kSectorSize];
   for (uint32_t s = 0; s < sectorCount; ++s) {
-    if (!ReadAt(file, SectorOffset(SectorOf(compound->directorySectors, s)), block,
-                sizeof block)) {
+    if (!ReadAt(file, SectorOffset(SectorOf(compound->directorySectors, s)), block, sizeof block)) {
       return false;
     }
     ByteReader reader(block, sizeof block);
@@ -322,8 +323,8 @@ unsigned char* ReadStreamRangeFromImage(CompoundFile* compound, FILE* file, uint
       uint64_t at;
       if (mini) {
         if (unit / 8 >= miniSectorCount) return nullptr;
-        at = SectorOffset(SectorOf(compound->miniSectors, unit / 8)) +
-             (unit % 8) * kMiniUnitSize + start;
+        at = SectorOffset(SectorOf(compound->miniSectors, unit / 8)) + (unit % 8) * kMiniUnitSize +
+             start;
       } else {
         at = SectorOffset(unit) + start;
       }
@@ -349,8 +350,8 @@ unsigned char* ReadStreamRangeFromImage(CompoundFile* compound, FILE* file, uint
   return result.release();
 }
 
-unsigned char* ReadStreamRange(CompoundFile* compound, FILE* file, uint32_t entry,
-                               uint32_t offset, uint32_t length) {
+unsigned char* ReadStreamRange(CompoundFile* compound, FILE* file, uint32_t entry, uint32_t offset,
+                               uint32_t length) {
   return ReadStreamRangeFromImage(compound, file, entry, offset, length, nullptr, 0);
 }
 
@@ -376,8 +377,7 @@ int32_t FindLastCompoundEntry(const CompoundFile* compound, const char* name, ui
   return found;
 }
 
-int32_t FindContentStream(const CompoundFile* compound, const char* name,
-                          const char* alternate) {
+int32_t FindContentStream(const CompoundFile* compound, const char* name, const char* alternate) {
   if (compound == nullptr || name == nullptr) return -1;
   int32_t found = -1;
   for (uint32_t i = 0; i < compound->entryCount && i <= INT32_MAX; ++i) {

@@ -36,9 +36,9 @@ class Opened {
     return Take(ReadStreamRange(compound_, file_.get(), entry, offset, length), length);
   }
   std::string ReadImage(uint32_t entry, uint32_t offset, uint32_t length) const {
-    return Take(ReadStreamRangeFromImage(
-                    compound_, nullptr, entry, offset, length,
-                    reinterpret_cast<const unsigned char*>(image_.data()), image_.size()),
+    return Take(ReadStreamRangeFromImage(compound_, nullptr, entry, offset, length,
+                                         reinterpret_cast<const unsigned char*>(image_.data()),
+                                         image_.size()),
                 length);
   }
 
@@ -63,8 +63,8 @@ testing::AssertionResult Same(const std::string& want, const std::string& got) {
   if (got == kFail) return testing::AssertionFailure() << "read failed";
   size_t i = 0;
   while (i < want.size() && i < got.size() && want[i] == got[i]) ++i;
-  return testing::AssertionFailure() << "sizes " << want.size() << "/" << got.size()
-                                     << ", first difference at " << i;
+  return testing::AssertionFailure()
+         << "sizes " << want.size() << "/" << got.size() << ", first difference at " << i;
 }
 
 TEST(CompoundFileTest, RejectsWhatIsNotACompoundFile) {
@@ -92,7 +92,9 @@ TEST(CompoundFileTest, CloseClearsAndAcceptsNothing) {
 TEST(CompoundFileTest, EntriesNamesFlagsAndParents) {
   Opened f(BuildCompoundFile({{"Book", "a"},
                               {"SummaryInformation", "b", true},
-                              {"\x01" "CompObj", "c"},
+                              {"\x01"
+                               "CompObj",
+                               "c"},
                               {"WordDocument", Pattern(5000, 1)}}));
   ASSERT_NE(nullptr, f.get());
   CompoundFile* c = f.get();
@@ -104,7 +106,10 @@ TEST(CompoundFileTest, EntriesNamesFlagsAndParents) {
   EXPECT_STREQ("SummaryInformation", c->entries[2].name);
   EXPECT_EQ(1, c->entries[2].propertySet);
   EXPECT_EQ(0, c->entries[1].propertySet);
-  EXPECT_STREQ("\x01" "CompObj", c->entries[3].name);
+  EXPECT_STREQ(
+      "\x01"
+      "CompObj",
+      c->entries[3].name);
   for (uint32_t i = 1; i <= 4; ++i) EXPECT_EQ(0u, c->entries[i].parent) << i;
   EXPECT_EQ(5000u, c->entries[4].size);
 }
@@ -125,8 +130,8 @@ TEST(CompoundFileTest, LookupIgnoresCase) {
 // Entry 1 "Workbook" in a storage, entry 2 storage "Sub", entry 3 "Book" in the root,
 // entry 4 another "Book" inside "Sub".
 TEST(CompoundFileTest, ContentStreamPrefersTheRoot) {
-  CfbImage image = BuildCompoundImage(
-      {{"Workbook", "a"}, {"Sub", ""}, {"Book", "c"}, {"Book", "d"}});
+  CfbImage image =
+      BuildCompoundImage({{"Workbook", "a"}, {"Sub", ""}, {"Book", "c"}, {"Book", "d"}});
   // Root children: Sub(2) -> Book(3); Sub's children: Workbook(1) -> Book(4).
   image.SetEntryU32(0, kCfbEntryChild, 2);
   image.PutU8(image.EntryOffset(2) + kCfbEntryKind, 1);
@@ -181,8 +186,15 @@ TEST(CompoundFileTest, RangesInsideAndAcrossUnits) {
     struct Range {
       uint32_t offset, length;
     };
-    for (Range r : std::vector<Range>{{0, size}, {1, 62}, {63, 2}, {60, 200}, {511, 2},
-                                      {500, 1100}, {size - 1, 1}, {size, 0}, {0, 0}}) {
+    for (Range r : std::vector<Range>{{0, size},
+                                      {1, 62},
+                                      {63, 2},
+                                      {60, 200},
+                                      {511, 2},
+                                      {500, 1100},
+                                      {size - 1, 1},
+                                      {size, 0},
+                                      {0, 0}}) {
       if (uint64_t{r.offset} + r.length > size) continue;
       std::string want = data.substr(r.offset, r.length);
       EXPECT_TRUE(Same(want, f.Read(entry, r.offset, r.length))) << size << " " << r.offset;
@@ -199,8 +211,8 @@ TEST(CompoundFileTest, RangesInsideAndAcrossUnits) {
 
 // Reads in random order must not depend on where the previous read left off.
 TEST(CompoundFileTest, ReadOrderDoesNotMatter) {
-  std::vector<CfbStream> streams = {{"A", Pattern(3000, 1)}, {"B", Pattern(70000, 2)},
-                                    {"C", Pattern(5000, 3)}};
+  std::vector<CfbStream> streams = {
+      {"A", Pattern(3000, 1)}, {"B", Pattern(70000, 2)}, {"C", Pattern(5000, 3)}};
   Opened f(BuildCompoundFile(streams));
   ASSERT_NE(nullptr, f.get());
   std::mt19937 random(7);
@@ -263,7 +275,8 @@ TEST(CompoundFileTest, ExtensionSectors) {
     Opened f(image.bytes);
     ASSERT_NE(nullptr, f.get());
     EXPECT_EQ(image.tableSectors.size() * 128, f.get()->tableCount);
-    EXPECT_TRUE(Same(data.substr(data.size() - 1000), f.Read(1, static_cast<uint32_t>(data.size() - 1000), 1000)));
+    EXPECT_TRUE(Same(data.substr(data.size() - 1000),
+                     f.Read(1, static_cast<uint32_t>(data.size() - 1000), 1000)));
     EXPECT_EQ("tail", f.Read(2, 0, 4));
   }
   // With the extension count cleared, the tail of the chain lies beyond the table.
@@ -423,8 +436,8 @@ TEST(CompoundFileTest, HostileChainsFailTheRead) {
        [](CfbImage* m) { m->SetTableCell(m->firstSectors[1], kCfbEndOfChain); }, 2, 600, 10},
       {"regular chain past the table",
        [](CfbImage* m) { m->SetTableCell(m->firstSectors[1], 0x10000); }, 2, 0, 600},
-      {"regular chain past the file",
-       [](CfbImage* m) { m->SetTableCell(m->firstSectors[1], 120); }, 2, 0, 600},
+      {"regular chain past the file", [](CfbImage* m) { m->SetTableCell(m->firstSectors[1], 120); },
+       2, 0, 600},
       {"first sector past the file",
        [](CfbImage* m) { m->SetEntryU32(2, kCfbEntryFirstSector, 0xFFFFFF00); }, 2, 0, 1},
       {"mini chain past the mini table",

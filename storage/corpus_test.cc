@@ -16,12 +16,12 @@
 namespace {
 
 const char* const kDocuments[] = {
-    "calc97_basic.xls",       "calc97_encrypted.xls",  "calc97_large.xls",
+    "calc97_basic.xls",       "calc97_encrypted.xls",    "calc97_large.xls",
     "calc97_scripts.xls",     "calc97_sst_continue.xls", "gnumeric95_basic.xls",
-    "gnumeric95_numbers.xls", "impress97_basic.ppt",   "impress97_scripts_hidden.ppt",
-    "word97_encrypted.doc",   "word97_format.doc",     "word97_headings.doc",
-    "word97_long.doc",        "word97_plain.doc",      "word97_report.doc",
-    "word97_scripts.doc",     "word97_table_link.doc", "word97_tiny.doc",
+    "gnumeric95_numbers.xls", "impress97_basic.ppt",     "impress97_scripts_hidden.ppt",
+    "word97_encrypted.doc",   "word97_format.doc",       "word97_headings.doc",
+    "word97_long.doc",        "word97_plain.doc",        "word97_report.doc",
+    "word97_scripts.doc",     "word97_table_link.doc",   "word97_tiny.doc",
     "xlwt_numbers.xls",       "xlwt_sst_continue.xls",
 };
 
@@ -59,7 +59,8 @@ TEST(CorpusTest, EveryStreamReadsInFullAsListed) {
     ASSERT_NE(nullptr, compound);
 
     int streamCount = 0;
-    for (uint32_t i = 0; i < compound->entryCount; ++i) streamCount += compound->entries[i].kind == 2;
+    for (uint32_t i = 0; i < compound->entryCount; ++i)
+      streamCount += compound->entries[i].kind == 2;
     EXPECT_EQ(static_cast<int>(listed.size()), streamCount);
 
     for (const Listed& l : listed) {
@@ -73,8 +74,8 @@ TEST(CorpusTest, EveryStreamReadsInFullAsListed) {
       EXPECT_EQ(0u, entry.parent) << name;
       MallocPtr<unsigned char> fromFile(ReadStreamRange(compound, file.get(), index, 0, l.size));
       MallocPtr<unsigned char> fromImage(ReadStreamRangeFromImage(
-          compound, nullptr, index, 0, l.size,
-          reinterpret_cast<const unsigned char*>(image.data()), image.size()));
+          compound, nullptr, index, 0, l.size, reinterpret_cast<const unsigned char*>(image.data()),
+          image.size()));
       ASSERT_TRUE(fromFile && fromImage) << name;
       EXPECT_EQ(0, std::memcmp(fromFile.get(), fromImage.get(), l.size + 1)) << name;
       EXPECT_EQ(nullptr, ReadStreamRange(compound, file.get(), index, 0, l.size + 1)) << name;

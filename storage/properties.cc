@@ -27,11 +27,14 @@ struct FixedName {
   const char* name;
 };
 constexpr FixedName kSummaryNames[] = {
-    {2, "Title"},    {3, "Subject"},  {4, "Author"},     {5, "Keywords"},  {6, "Comments"},
+    {2, "Title"},    {3, "Subject"},    {4, "Author"},    {5, "Keywords"}, {6, "Comments"},
     {7, "Template"}, {8, "LastAuthor"}, {9, "RevNumber"}, {18, "AppName"},
 };
 constexpr FixedName kDocumentSummaryNames[] = {
-    {2, "Category"}, {3, "PresFormat"}, {14, "Manager"}, {15, "Company"},
+    {2, "Category"},
+    {3, "PresFormat"},
+    {14, "Manager"},
+    {15, "Company"},
 };
 
 const char* FixedNameOf(const char* stream, uint32_t id) {
@@ -61,8 +64,8 @@ void ParseDictionary(ByteReader* content, size_t at, Dictionary* dictionary) {
     const void* end = std::memchr(base + nameAt, 0, content->size() - nameAt);
     if (end == nullptr) return;
     const size_t nameLength = static_cast<const uint8_t*>(end) - (base + nameAt);
-    dictionary->emplace(id, std::string_view(reinterpret_cast<const char*>(base + nameAt),
-                                             nameLength));
+    dictionary->emplace(id,
+                        std::string_view(reinterpret_cast<const char*>(base + nameAt), nameLength));
     pos = nameAt + nameLength + 1;
     --left;
   }
@@ -130,8 +133,8 @@ void AppendPair(PtrList* names, PtrList* values, const char* name, char* value) 
   }
 }
 
-void ReadSection(ByteReader* content, uint32_t count, const char* stream,
-                 CharsetId charset, PtrList* names, PtrList* values) {
+void ReadSection(ByteReader* content, uint32_t count, const char* stream, CharsetId charset,
+                 PtrList* names, PtrList* values) {
   if (uint64_t{count} * 8 > content->size()) return;
   Dictionary dictionary;
   for (uint32_t i = 0; i < count; ++i) {
@@ -153,8 +156,8 @@ void ReadSection(ByteReader* content, uint32_t count, const char* stream,
     const char* name = named != dictionary.end() ? named->second.data() : FixedNameOf(stream, id);
     if (name == nullptr) continue;
     size_t cost = 0;
-    char* value = DecodeValue(content, static_cast<size_t>(content->u32At(8 * i + 4)) - 8,
-                              charset, allowance, &cost);
+    char* value = DecodeValue(content, static_cast<size_t>(content->u32At(8 * i + 4)) - 8, charset,
+                              allowance, &cost);
     if (cost == kOverAllowance) return;
     if (value == nullptr) continue;
     allowance -= cost;
@@ -164,14 +167,15 @@ void ReadSection(ByteReader* content, uint32_t count, const char* stream,
 
 }  // namespace
 
-void ReadDocumentProperties(CompoundFile* compound, FILE* file, uint32_t entry,
-                            CharsetId charset, PtrList* names, PtrList* values) {
+void ReadDocumentProperties(CompoundFile* compound, FILE* file, uint32_t entry, CharsetId charset,
+                            PtrList* names, PtrList* values) {
   if (names == nullptr || values == nullptr || compound == nullptr) return;
   if (entry >= compound->entryCount || !compound->entries[entry].propertySet) return;
   const char* stream = compound->entries[entry].name;
 
   uint64_t position = 0;
-  if (MallocPtr<unsigned char> first{ReadStreamRange(compound, file, entry, kFirstSectionOffset, 4)}) {
+  if (MallocPtr<unsigned char> first{
+          ReadStreamRange(compound, file, entry, kFirstSectionOffset, 4)}) {
     position = ByteReader(first.get(), 4).u32At(0);
   }
   // Sections follow one another; each read fails once past the stream's end.
@@ -204,8 +208,8 @@ char* WriteHtmlHead(CompoundFile* compound, FILE* file, FILE* out, const char* i
       }
     }
   }
-  const int32_t count = PtrListCount(names) < PtrListCount(values) ? PtrListCount(names)
-                                                                   : PtrListCount(values);
+  const int32_t count =
+      PtrListCount(names) < PtrListCount(values) ? PtrListCount(names) : PtrListCount(values);
   for (int32_t i = 0; i < count; ++i) {
     const char* name = static_cast<const char*>(PtrListGet(names, i));
     const char* value = static_cast<const char*>(PtrListGet(values, i));

@@ -1,11 +1,14 @@
 #include "storage/properties.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "charset/convert.h"
 #include "gtest/gtest.h"
 #include "tests/cfb_writer.h"
+#include "tests/test_support.h"
 #include "util/files.h"
 #include "util/memory.h"
 
@@ -130,8 +133,63 @@ TEST(HtmlHeadTest, EightBitStringsAreTakenByteForByteUpToTheirTerminator) {
 }
 
 TEST(HtmlHeadTest, SixteenBitStringsAreConverted) {
-  Head head = WriteHead(WithSummary(Summary({{4, PropertyString16(u"Ann Lee")}})));
-  EXPECT_EQ("<META NAME=\"Author\" CONTENT=\"Ann Lee\">\n", head.text);
+  // UTF-8 output needs no table files.
+  Head head = WriteHead(WithSummary(Summary({{4, PropertyString16(u"Ann L\u00E9e \u20AC")}})), "",
+                        CHARSET_UTF8);
+  EXPECT_EQ(
+      "<META NAME=\"Author\" CONTENT=\"Ann L\xC3\xA9"
+      "e \xE2\x82\xAC\">\n",
+      head.text);
+}
+
+// Runs in a fresh process (the character set tables are loaded once per process):
+// with the converter's tables directory set, a 16-bit title converted to ASCII
+// loads the tables from there, writes nothing into the working directory, and
+// leaves the entity set loaded for the body that follows.
+int HeadWithConfiguredTables() {
+  bool ok = true;
+  {
+    ScratchDir scratch;
+    const std::filesystem::path tables = std::filesystem::path(scratch.path()) / "tables";
+    const std::filesystem::path work = std::filesystem::path(scratch.path()) / "work";
+    std::filesystem::create_directories(tables);
+    std::filesystem::create_directories(work);
+    for (const char* name : {"TB_ascii_ucs2.txt", "TB_unicode_entities.txt"}) {
+      std::filesystem::copy_file(std::filesystem::path(LUMEN_SOURCE_DIR) / "tables" / name,
+                                 tables / name);
+    }
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(work);
+    SetDefaultTablesDirectory(tables.string().c_str());
+    // The euro sign has a windows-1252 byte; alpha is written as a reference.
+    Head head = WriteHead(WithSummary(Summary({{2, PropertyString16(u"A\u20AC\u03B1")}})));
+    if (head.text != "<TITLE>A\x80&#945;</TITLE>\n") {
+      std::fprintf(stderr, "head: %s\n", head.text.c_str());
+      ok = false;
+    }
+    const std::string body = tables.string();
+    CharsetContext context = {const_cast<char*>(body.c_str()), -1};
+    char* output = nullptr;
+    int32_t length = 0;
+    const char16_t alpha = 0x03B1;
+    ConvertCharset(CHARSET_UCS2, CHARSET_ASCII, &alpha, 2, &output, &length, &context);
+    if (output == nullptr || std::string(output, length) != "&#945;") {
+      std::fprintf(stderr, "body lost the entity\n");
+      ok = false;
+    }
+    std::free(output);
+    if (!std::filesystem::is_empty(work)) {
+      std::fprintf(stderr, "files written into the working directory\n");
+      ok = false;
+    }
+    std::filesystem::current_path(before);
+  }
+  return ok ? 0 : 1;
+}
+
+TEST(HtmlHeadDeathTest, SixteenBitValuesUseTheConfiguredTablesDirectory) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(std::exit(HeadWithConfiguredTables()), testing::ExitedWithCode(0), "");
 }
 
 TEST(HtmlHeadTest, FileNameLines) {
@@ -211,16 +269,21 @@ TEST(HtmlHeadTest, HostileSections) {
          return s;
        }(),
        ""},
-      {"count beyond the content", [&] {
+      {"count beyond the content",
+       [&] {
          std::string s = BuildPropertySetStream({good});
          s.replace(0x34, 4, LeU32(0x20000000));
          return s;
-       }(), ""},
+       }(),
+       ""},
       {"value offset before the table",
-       BuildPropertySetStream({BuildPropertySection({{2, PropertyString8("x")}}).replace(12, 4, LeU32(3)), good}),
+       BuildPropertySetStream(
+           {BuildPropertySection({{2, PropertyString8("x")}}).replace(12, 4, LeU32(3)), good}),
        "<META NAME=\"Author\" CONTENT=\"Ann\">\n"},
       {"value offset past the section",
-       BuildPropertySetStream({BuildPropertySection({{2, PropertyString8("x")}}).replace(12, 4, LeU32(0xFFFFFFFF)), good}),
+       BuildPropertySetStream(
+           {BuildPropertySection({{2, PropertyString8("x")}}).replace(12, 4, LeU32(0xFFFFFFFF)),
+            good}),
        "<META NAME=\"Author\" CONTENT=\"Ann\">\n"},
       {"16-bit count past the section",
        BuildPropertySetStream({BuildPropertySection({{2, huge16}}), good}),
@@ -235,12 +298,12 @@ TEST(HtmlHeadTest, HostileSections) {
        BuildPropertySetStream({BuildPropertySection({{2, LeU32(30) + LeU32(5) + "abcd"}}), good}),
        "<TITLE>abcd</TITLE>\n<META NAME=\"Author\" CONTENT=\"Ann\">\n"},
       {"dictionary with an absurd count",
-       BuildPropertySetStream({BuildPropertySection({{0, bigDictionary + std::string(1, '\0')},
-                                                     {2, PropertyString8("named")}})}),
+       BuildPropertySetStream({BuildPropertySection(
+           {{0, bigDictionary + std::string(1, '\0')}, {2, PropertyString8("named")}})}),
        "<META NAME=\"Name\" CONTENT=\"named\">\n"},
       {"dictionary name without terminator",
-       BuildPropertySetStream({BuildPropertySection({{2, PropertyString8("fixed")},
-                                                     {0, openDictionary}})}),
+       BuildPropertySetStream(
+           {BuildPropertySection({{2, PropertyString8("fixed")}, {0, openDictionary}})}),
        "<TITLE>fixed</TITLE>\n"},
       {"dictionary offset past the content",
        BuildPropertySetStream({BuildPropertySection({{0, PropertyDictionary({{2, "N"}})},
@@ -258,8 +321,8 @@ TEST(HtmlHeadTest, HostileSections) {
 
 TEST(ReadDocumentPropertiesTest, NeedsListsAndAPropertySetEntry) {
   const std::string stream = Summary({{2, PropertyString8("T")}});
-  FilePtr file(OpenTempFileWith(BuildCompoundFile({{"SummaryInformation", stream, false},
-                                                   {"SummaryInformation", stream, true}})));
+  FilePtr file(OpenTempFileWith(BuildCompoundFile(
+      {{"SummaryInformation", stream, false}, {"SummaryInformation", stream, true}})));
   CompoundFile* compound = OpenCompoundFile(file.get());
   ASSERT_NE(nullptr, compound);
   PtrList* names = PtrListNew();

@@ -170,8 +170,7 @@ CfbImage BuildCompoundImage(const std::vector<CfbStream>& streams, const CfbOpti
                extensionCount ? image.extensionSectors[0] : kCfbEndOfChain);
   image.PutU32(kCfbHeaderExtensionCount, extensionCount);
   for (uint32_t i = 0; i < kHeaderTableSlots; ++i) {
-    image.PutU32(kCfbHeaderTableList + 4 * i,
-                 i < tableCount ? image.tableSectors[i] : kCfbFree);
+    image.PutU32(kCfbHeaderTableList + 4 * i, i < tableCount ? image.tableSectors[i] : kCfbFree);
   }
   for (uint32_t e = 0; e < extensionCount; ++e) {
     size_t at = CfbImage::SectorOffset(image.extensionSectors[e]);
@@ -193,9 +192,8 @@ CfbImage BuildCompoundImage(const std::vector<CfbStream>& streams, const CfbOpti
              miniUnits * static_cast<uint32_t>(kMiniUnit));
   for (uint32_t i = 0; i < streams.size(); ++i) {
     const CfbStream& s = streams[i];
-    WriteEntry(&image, i + 1, s.name, s.propertySet, 2,
-               i + 2 < entryCount ? i + 2 : kCfbFree, kCfbFree, image.firstSectors[i],
-               static_cast<uint32_t>(s.data.size()));
+    WriteEntry(&image, i + 1, s.name, s.propertySet, 2, i + 2 < entryCount ? i + 2 : kCfbFree,
+               kCfbFree, image.firstSectors[i], static_cast<uint32_t>(s.data.size()));
   }
   for (uint32_t i = entryCount; i < directoryCount * 4; ++i) {
     size_t at = image.EntryOffset(i);

@@ -61,9 +61,7 @@ struct CfbImage {
   uint32_t GetU32(size_t offset) const;
   // Shorthands for the fields tests change most.
   void SetTableCell(uint32_t sector, uint32_t value) { PutU32(TableCellOffset(sector), value); }
-  void SetMiniTableCell(uint32_t unit, uint32_t value) {
-    PutU32(MiniTableCellOffset(unit), value);
-  }
+  void SetMiniTableCell(uint32_t unit, uint32_t value) { PutU32(MiniTableCellOffset(unit), value); }
   void SetEntryU32(uint32_t entry, size_t field, uint32_t value) {
     PutU32(EntryOffset(entry) + field, value);
   }
@@ -85,8 +83,7 @@ constexpr size_t kCfbHeaderFirstExtension = 0x44;
 constexpr size_t kCfbHeaderExtensionCount = 0x48;
 constexpr size_t kCfbHeaderTableList = 0x4C;
 
-CfbImage BuildCompoundImage(const std::vector<CfbStream>& streams,
-                            const CfbOptions& options = {});
+CfbImage BuildCompoundImage(const std::vector<CfbStream>& streams, const CfbOptions& options = {});
 std::string BuildCompoundFile(const std::vector<CfbStream>& streams,
                               const CfbOptions& options = {});
 
