@@ -30,8 +30,8 @@ struct CompoundCloser {
   ~CompoundCloser() { CloseCompoundFile(&compound); }
 };
 
-int runWalk(const ExcelSettings& settings, CompoundFile* compound, FILE* input,
-            uint32_t entry, const char* inputPath, const char* outputPath) {
+int runWalk(const ExcelSettings& settings, CompoundFile* compound, FILE* input, uint32_t entry,
+            const char* inputPath, const char* outputPath) {
   FilePtr outputFile(openFile(outputPath, "w+b"));
   if (!outputFile) return kNoOutput;
   int result;
@@ -74,6 +74,6 @@ int convertExcel(const char* inputPath, const char* outputPath, const char* conf
   int32_t entry = FindContentStream(compound.compound, "WorkBook", "Book");
   if (entry < 0) return kNoWorkbook;
 
-  return runWalk(settings, compound.compound, input.get(), static_cast<uint32_t>(entry),
-                 inputPath, outputPath);
+  return runWalk(settings, compound.compound, input.get(), static_cast<uint32_t>(entry), inputPath,
+                 outputPath);
 }

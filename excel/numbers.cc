@@ -26,13 +26,14 @@ std::string printfText(const char* pattern, double value) {
 // precision 6) writes it, suffix. std::to_chars with a format and a precision is
 // defined to give printf's characters, and is several times faster; infinities
 // and NaNs, whose spelling printf owns, go through snprintf itself.
-std::string numberText(const char* prefix, double value, std::chars_format form,
-                       int precision, const char* pattern, const char* suffix) {
+std::string numberText(const char* prefix, double value, std::chars_format form, int precision,
+                       const char* pattern, const char* suffix) {
   if (!std::isfinite(value)) return printfText(pattern, value);
   char text[kNumberRoom];
   size_t used = std::strlen(prefix);
   std::memcpy(text, prefix, used);
-  std::to_chars_result r = std::to_chars(text + used, text + sizeof text - 16, value, form, precision);
+  std::to_chars_result r =
+      std::to_chars(text + used, text + sizeof text - 16, value, form, precision);
   if (r.ec != std::errc()) return printfText(pattern, value);
   size_t length = static_cast<size_t>(r.ptr - text);
   size_t tail = std::strlen(suffix);

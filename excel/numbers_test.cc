@@ -58,9 +58,11 @@ TEST(NumberTextTest, MulRkAndCellForms) {
 TEST(NumberTextTest, SameCharactersAsPrintf) {
   // Values of every magnitude and rounding case, from bit patterns.
   uint64_t state = 0x9E3779B97F4A7C15ull;
-  std::vector<double> values = {0.0, -0.0, 0.5, 1.5, 2.5, -2.5, 0.0000005, 0.0000015, 1e-7, 123456.5,
-                                1e15, 1e16, 1e21, 9.999995, 99999.95, 999999.5, 1e300,
-                                -1.7976931348623157e308, 4.9e-324, HUGE_VAL, -HUGE_VAL, std::nan("")};
+  std::vector<double> values = {
+      0.0,       -0.0,      0.5,       1.5,         2.5,   -2.5,
+      0.0000005, 0.0000015, 1e-7,      123456.5,    1e15,  1e16,
+      1e21,      9.999995,  99999.95,  999999.5,    1e300, -1.7976931348623157e308,
+      4.9e-324,  HUGE_VAL,  -HUGE_VAL, std::nan("")};
   for (int i = 0; i < 20000; ++i) {
     state = state * 6364136223846793005ull + 1442695040888963407ull;
     double v;
@@ -107,10 +109,14 @@ TEST_F(DateTextTest, AroundTheOffset) {
     const char* text;
   };
   const Case cases[] = {
-      {25569, true, " 01-01-70 "},      {25550, false, ""},
-      {25549, false, ""},               {25551, true, " 14-12-69 "},
-      {44259, true, " 04-03-21 "},      {44259.99, true, " 04-03-21 "},
-      {25550.5, true, " 13-12-69 "},    {-1, false, ""},
+      {25569, true, " 01-01-70 "},
+      {25550, false, ""},
+      {25549, false, ""},
+      {25551, true, " 14-12-69 "},
+      {44259, true, " 04-03-21 "},
+      {44259.99, true, " 04-03-21 "},
+      {25550.5, true, " 13-12-69 "},
+      {-1, false, ""},
   };
   for (const Case& c : cases) {
     std::string text;
@@ -132,9 +138,9 @@ TEST(FormatTest, DateTexts) {
     bool date;
   };
   const Case cases[] = {
-      {"mm/dd/yy", true},       {"mm/dd/yyyy", true},  {"dd\\-mmm\\-yy", true},
-      {"mmmm\\-yy;@", true},    {"mm/dd/y", false},    {"MM/DD/YY", false},
-      {"d/m/yyyy", false},      {"0.00", false},       {"", false},
+      {"mm/dd/yy", true},    {"mm/dd/yyyy", true}, {"dd\\-mmm\\-yy", true},
+      {"mmmm\\-yy;@", true}, {"mm/dd/y", false},   {"MM/DD/YY", false},
+      {"d/m/yyyy", false},   {"0.00", false},      {"", false},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(formatTextIsDate(c.text, std::strlen(c.text)), c.date) << c.text;

@@ -11,8 +11,8 @@ namespace {
 ExcelString stringAt(ExcelState* state, const uint8_t* body, size_t length, size_t offset,
                      uint32_t count) {
   if (offset > length) return ExcelString();
-  return decodeExcelString(body + offset, length - offset, count,
-                           state->settings->outputCharset, &state->charsetContext);
+  return decodeExcelString(body + offset, length - offset, count, state->settings->outputCharset,
+                           &state->charsetContext);
 }
 
 bool htmlMode(const ExcelState* state) { return !state->settings->outputXml; }
@@ -262,8 +262,8 @@ int walkWorkbook(ExcelState* state, WorkbookStream* stream, uint64_t fileSize) {
       // that cannot be read ends the stream.
       if (!record.headerRead || record.length != 0) return 0;
     } else {
-      int result = dispatchRecord(state, record.type, record.data, record.size,
-                                  record.continuations);
+      int result =
+          dispatchRecord(state, record.type, record.data, record.size, record.continuations);
       if (result != 0) return result;
     }
     if (state->sizeLimitReached) {

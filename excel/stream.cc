@@ -7,8 +7,8 @@
 
 WorkbookStream::WorkbookStream(std::vector<uint8_t> bytes) : whole_(std::move(bytes)) {}
 
-WorkbookStream::WorkbookStream(CompoundFile* compound, FILE* file, uint32_t entry,
-                               CharPtr image, size_t imageLength)
+WorkbookStream::WorkbookStream(CompoundFile* compound, FILE* file, uint32_t entry, CharPtr image,
+                               size_t imageLength)
     : compound_(compound),
       file_(file),
       entry_(entry),
@@ -21,9 +21,9 @@ WorkbookStream::WorkbookStream(CompoundFile* compound, FILE* file, uint32_t entr
   // that take over see the budget they would have seen.
   if (size == 0 || size > kReadBudgetLimit - ReadBudget || ReadBudget > kReadBudgetLimit) return;
   uint32_t budgetBefore = ReadBudget;
-  unsigned char* bytes = ReadStreamRangeFromImage(
-      compound, file, entry, 0, size, reinterpret_cast<const unsigned char*>(image_.get()),
-      imageLength_);
+  unsigned char* bytes =
+      ReadStreamRangeFromImage(compound, file, entry, 0, size,
+                               reinterpret_cast<const unsigned char*>(image_.get()), imageLength_);
   if (bytes == nullptr) {
     ReadBudget = budgetBefore;
     return;
@@ -48,9 +48,9 @@ bool WorkbookStream::read(uint64_t position, uint32_t length, std::vector<uint8_
   }
   if (compound_ == nullptr || position > UINT32_MAX) return false;
   if (length == 0) return true;
-  unsigned char* bytes = ReadStreamRangeFromImage(
-      compound_, file_, entry_, static_cast<uint32_t>(position), length,
-      reinterpret_cast<const unsigned char*>(image_.get()), imageLength_);
+  unsigned char* bytes =
+      ReadStreamRangeFromImage(compound_, file_, entry_, static_cast<uint32_t>(position), length,
+                               reinterpret_cast<const unsigned char*>(image_.get()), imageLength_);
   if (bytes == nullptr) return false;
   out->assign(bytes, bytes + length);
   std::free(bytes);
@@ -116,8 +116,8 @@ void readRecord(WorkbookStream* stream, uint64_t* position, ExcelRecord* record)
   for (;;) {
     Header next;
     if (!readHeader(stream, *position, &next, &scratch)) break;
-    bool continues = next.type == kRecordContinue ||
-                     (next.type == kRecordExtSst && record->type == kRecordSst);
+    bool continues =
+        next.type == kRecordContinue || (next.type == kRecordExtSst && record->type == kRecordSst);
     if (!continues) break;
     const uint8_t* more = bytesAt(stream, *position + 4, next.length, &scratch);
     if (more == nullptr && next.length > 0) break;
@@ -127,7 +127,8 @@ void readRecord(WorkbookStream* stream, uint64_t* position, ExcelRecord* record)
     }
     size_t skip = (record->type == kRecordSst && next.length > 0 && more[0] == 0) ? 1 : 0;
     record->continuations.push_back({record->merged.size(), skip == 1});
-    if (next.length > skip) record->merged.insert(record->merged.end(), more + skip, more + next.length);
+    if (next.length > skip)
+      record->merged.insert(record->merged.end(), more + skip, more + next.length);
     record->data = record->merged.data();
     record->size = record->merged.size();
   }

@@ -52,9 +52,9 @@ class WorkbookStream {
 
 struct ExcelRecord {
   uint16_t type = 0;
-  uint16_t length = 0;         // the record's own body length, before merging
+  uint16_t length = 0;  // the record's own body length, before merging
   bool headerRead = false;
-  bool bodyRead = false;       // the record's own body could be read
+  bool bodyRead = false;  // the record's own body could be read
   // The body with its continuations merged: data[0, size), either inside the
   // stream's memory or in `merged`.
   const uint8_t* data = nullptr;

@@ -7,12 +7,16 @@
 
 namespace {
 
-std::string Le16(uint16_t v) { return std::string{static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)}; }
+std::string Le16(uint16_t v) {
+  return std::string{static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)};
+}
 std::string Rec(uint16_t type, const std::string& body, int length = -1) {
   return Le16(type) + Le16(static_cast<uint16_t>(length < 0 ? body.size() : length)) + body;
 }
 
-std::vector<uint8_t> Bytes(const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); }
+std::vector<uint8_t> Bytes(const std::string& s) {
+  return std::vector<uint8_t>(s.begin(), s.end());
+}
 
 struct Walked {
   uint16_t type;
@@ -38,8 +42,8 @@ std::vector<Walked> Walk(const std::string& stream) {
 }
 
 TEST(RecordTest, ContinuationsMergeIntoTheirRecord) {
-  std::string stream = Rec(0x0204, "ab") + Rec(0x003C, "cd") + Rec(0x003C, "") +
-                       Rec(0x003C, "e") + Rec(0x00FF, "x") + Rec(0x000A, "");
+  std::string stream = Rec(0x0204, "ab") + Rec(0x003C, "cd") + Rec(0x003C, "") + Rec(0x003C, "e") +
+                       Rec(0x00FF, "x") + Rec(0x000A, "");
   std::vector<Walked> r = Walk(stream);
   ASSERT_EQ(r.size(), 3u);
   EXPECT_EQ(r[0].type, 0x0204);
@@ -54,10 +58,15 @@ TEST(RecordTest, ContinuationsMergeIntoTheirRecord) {
 
 TEST(RecordTest, SharedStringContinuationsLoseALeadingZero) {
   std::string stream = Rec(0x00FC, "ab") + Rec(0x003C, std::string("\0cd", 3)) +
-                       Rec(0x003C, "\x01" "ef") + Rec(0x00FF, std::string("\0\x08", 2));
+                       Rec(0x003C,
+                           "\x01"
+                           "ef") +
+                       Rec(0x00FF, std::string("\0\x08", 2));
   std::vector<Walked> r = Walk(stream);
   ASSERT_EQ(r.size(), 1u);
-  EXPECT_EQ(r[0].body, "abcd\x01" "ef\x08");
+  EXPECT_EQ(r[0].body,
+            "abcd\x01"
+            "ef\x08");
   // Elsewhere a leading zero stays.
   r = Walk(Rec(0x0204, "ab") + Rec(0x003C, std::string("\0cd", 3)));
   ASSERT_EQ(r.size(), 1u);

@@ -162,8 +162,8 @@ void SharedStrings::clear() {
 }
 
 void SharedStrings::decode(const uint8_t* body, size_t length,
-                           const std::vector<ContinuationStart>& continuations,
-                           CharsetId target, const CharsetContext* context) {
+                           const std::vector<ContinuationStart>& continuations, CharsetId target,
+                           const CharsetContext* context) {
   clear();
   ByteReader reader(body, length);
   uint32_t unique = reader.u32At(4);
@@ -193,8 +193,8 @@ void SharedStrings::decode(const uint8_t* body, size_t length,
       std::string units;
       size_t end = readSplitWideString(body, length, charStart, characters, continuations, &units);
       if (end != 0) {
-        convertWide(reinterpret_cast<const uint8_t*>(units.data()), units.size(), target,
-                    context, &s);
+        convertWide(reinterpret_cast<const uint8_t*>(units.data()), units.size(), target, context,
+                    &s);
         s.occupies = (end - offset - 2) + layout.trailing;
       } else {
         s.occupies = layout.header + layout.byteLength + layout.trailing;

@@ -79,8 +79,8 @@ class SharedStrings {
 
  private:
   uint32_t count_ = 0;
-  std::vector<std::string> texts_;   // decoded texts, in slot order
-  std::vector<int32_t> slotText_;    // per slot: index into texts_, or -1 for empty
+  std::vector<std::string> texts_;  // decoded texts, in slot order
+  std::vector<int32_t> slotText_;   // per slot: index into texts_, or -1 for empty
 };
 
 #endif  // LUMEN_EXCEL_STRINGS_H_

@@ -13,8 +13,12 @@ ExcelString Decode(const std::string& bytes, uint32_t count) {
                            CHARSET_UTF8, &kContext);
 }
 
-std::string Le16(uint16_t v) { return std::string{static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)}; }
-std::string Le32(uint32_t v) { return Le16(static_cast<uint16_t>(v)) + Le16(static_cast<uint16_t>(v >> 16)); }
+std::string Le16(uint16_t v) {
+  return std::string{static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)};
+}
+std::string Le32(uint32_t v) {
+  return Le16(static_cast<uint16_t>(v)) + Le16(static_cast<uint16_t>(v >> 16));
+}
 
 TEST(ExcelStringTest, LayoutsAndTheBytesTheyOccupy) {
   struct Case {
@@ -28,7 +32,11 @@ TEST(ExcelStringTest, LayoutsAndTheBytesTheyOccupy) {
   const Case cases[] = {
       {"no option byte: first character has bits of 0xF2", "Abc", 3, true, "Abc", 3},
       {"option 0, 8-bit", std::string("\0xyz", 4), 3, true, "xyz", 4},
-      {"option 1, 16-bit", std::string("\x01" "h\0i\0", 5), 2, true, "hi", 5},
+      {"option 1, 16-bit",
+       std::string("\x01"
+                   "h\0i\0",
+                   5),
+       2, true, "hi", 5},
       {"16-bit Greek to UTF-8", std::string("\x01\xa3\x03", 3), 1, true, "\xce\xa3", 3},
       {"rich text runs after the characters", std::string("\x08\x02\0ab", 5) + std::string(8, 'r'),
        2, true, "ab", 13},
@@ -36,12 +44,20 @@ TEST(ExcelStringTest, LayoutsAndTheBytesTheyOccupy) {
        true, "ab", 16},
       {"rich flag without room for the run count", std::string("\x08", 1), 0, false, "", 1},
       {"characters past the record: no text", std::string("\0ab", 3), 5, false, "", 6},
-      {"16-bit characters past the record", std::string("\x01" "a\0b", 4), 2, false, "", 5},
+      {"16-bit characters past the record",
+       std::string("\x01"
+                   "a\0b",
+                   4),
+       2, false, "", 5},
       {"zero characters", std::string("\0", 1), 0, false, "", 1},
       {"nothing available", "", 7, false, "", 7},
       {"escapes", std::string("\0a<b>'c'", 8), 7, true, "a&lt;b&gt;\"c\"", 8},
       {"text ends at a 0 byte", std::string("\0ab\0cd", 6), 5, true, "ab", 6},
-      {"16-bit text ends at U+0000", std::string("\x01" "a\0\0\0b\0", 7), 3, true, "a", 7},
+      {"16-bit text ends at U+0000",
+       std::string("\x01"
+                   "a\0\0\0b\0",
+                   7),
+       3, true, "a", 7},
   };
   for (const Case& c : cases) {
     ExcelString s = Decode(c.bytes, c.count);
@@ -86,7 +102,8 @@ TEST(SharedStringsTest, SlotsCountAndLimits) {
   DecodeSst(&sst, SstBody(0, Le16(1) + "\0a"));
   EXPECT_EQ(sst.count(), 0u);
   std::string many;
-  for (int i = 0; i < 999999; ++i) many += Le16(1) + std::string("\0", 1) + static_cast<char>('a' + i % 26);
+  for (int i = 0; i < 999999; ++i)
+    many += Le16(1) + std::string("\0", 1) + static_cast<char>('a' + i % 26);
   DecodeSst(&sst, SstBody(999999, many));
   EXPECT_EQ(sst.count(), 999999u);
   ASSERT_NE(sst.at(999998), nullptr);
@@ -114,7 +131,13 @@ TEST(SharedStringsTest, WideStringsSplitByContinuations) {
   // Bodies as merged: a 16-bit string whose characters run into a continuation
   // that starts with option byte 1 (kept by the merge) or 0 (dropped by it).
   SharedStrings sst;
-  std::string wide = SstBody(2, Le16(3) + std::string("\x01" "a\0", 3) + std::string("\x01" "b\0c\0", 5) +
+  std::string wide = SstBody(2, Le16(3) +
+                                    std::string("\x01"
+                                                "a\0",
+                                                3) +
+                                    std::string("\x01"
+                                                "b\0c\0",
+                                                5) +
                                     Le16(1) + std::string("\0z", 2));
   DecodeSst(&sst, wide, {{13, false}});
   ASSERT_NE(sst.at(0), nullptr);
@@ -122,22 +145,34 @@ TEST(SharedStringsTest, WideStringsSplitByContinuations) {
   ASSERT_NE(sst.at(1), nullptr);
   EXPECT_EQ(*sst.at(1), "z");
 
-  std::string narrowed = SstBody(2, Le16(3) + std::string("\x01\xa3\x03", 3) + "bc" + Le16(1) +
-                                        std::string("\0z", 2));
+  std::string narrowed =
+      SstBody(2, Le16(3) + std::string("\x01\xa3\x03", 3) + "bc" + Le16(1) + std::string("\0z", 2));
   DecodeSst(&sst, narrowed, {{13, true}});
   ASSERT_NE(sst.at(0), nullptr);
-  EXPECT_EQ(*sst.at(0), "\xce\xa3" "bc");
+  EXPECT_EQ(*sst.at(0),
+            "\xce\xa3"
+            "bc");
   ASSERT_NE(sst.at(1), nullptr);
   EXPECT_EQ(*sst.at(1), "z");
 
   // An 8-bit string reads on through the merged bytes: a kept 1 is a character.
-  std::string narrow = SstBody(1, Le16(3) + std::string("\0a", 2) + "\x01" "b");
+  std::string narrow = SstBody(1, Le16(3) + std::string("\0a", 2) +
+                                      "\x01"
+                                      "b");
   DecodeSst(&sst, narrow, {{12, false}});
   ASSERT_NE(sst.at(0), nullptr);
-  EXPECT_EQ(*sst.at(0), "a\x01" "b");
+  EXPECT_EQ(*sst.at(0),
+            "a\x01"
+            "b");
 
   // Characters that run out of the body give no text, wherever the split lies.
-  std::string cut = SstBody(1, Le16(4) + std::string("\x01" "a\0", 3) + std::string("\x01" "b\0", 3));
+  std::string cut = SstBody(1, Le16(4) +
+                                   std::string("\x01"
+                                               "a\0",
+                                               3) +
+                                   std::string("\x01"
+                                               "b\0",
+                                               3));
   DecodeSst(&sst, cut, {{13, false}});
   EXPECT_EQ(sst.at(0), nullptr);
 }

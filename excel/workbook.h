@@ -25,12 +25,12 @@ struct ExcelState {
   bool versionKnown = false;
 
   SharedStrings sharedStrings;
-  std::vector<uint32_t> sheetPositions;  // stream position of each sheet's BOF
-  std::vector<std::string> sheetNames;   // parallel to sheetPositions
-  std::vector<uint16_t> xfFormats;       // number-format index of each XF
-  std::vector<uint16_t> xfFonts;         // font index of each XF
+  std::vector<uint32_t> sheetPositions;      // stream position of each sheet's BOF
+  std::vector<std::string> sheetNames;       // parallel to sheetPositions
+  std::vector<uint16_t> xfFormats;           // number-format index of each XF
+  std::vector<uint16_t> xfFonts;             // font index of each XF
   std::unordered_set<uint32_t> dateFormats;  // FORMAT indexes whose text is a date
-  std::vector<uint16_t> fontWeights;     // weight of each FONT record
+  std::vector<uint16_t> fontWeights;         // weight of each FONT record
 
   uint32_t sheetsStarted = 0;
   uint32_t currentRow = 0;

@@ -24,8 +24,7 @@ struct Scratch {
     output = directory + "/out.html";
     htmlConfig = directory + "/html.cfg";
     xmlConfig = directory + "/xml.cfg";
-    write(htmlConfig, "[XLS]\nOutputCharSet=ASCII\nCharsetConvTablesDirectory=" + directory +
-                          "\n");
+    write(htmlConfig, "[XLS]\nOutputCharSet=ASCII\nCharsetConvTablesDirectory=" + directory + "\n");
     write(xmlConfig, "[XLS]\nOutputCharSet=UTF8\nOutputXML=1\n");
   }
   ~Scratch() {

@@ -56,13 +56,13 @@ std::string XfRecord(uint16_t font, uint16_t format) {
 }
 
 std::string FormatRecord(uint16_t index, const std::string& text) {
-  return BiffRecord(0x041E, LeU16(index) + LeU16(static_cast<uint16_t>(text.size())) +
-                                Biff8String(text));
+  return BiffRecord(0x041E,
+                    LeU16(index) + LeU16(static_cast<uint16_t>(text.size())) + Biff8String(text));
 }
 
 std::string SstRecord(const std::vector<std::string>& strings) {
-  std::string body = LeU32(static_cast<uint32_t>(strings.size())) +
-                     LeU32(static_cast<uint32_t>(strings.size()));
+  std::string body =
+      LeU32(static_cast<uint32_t>(strings.size())) + LeU32(static_cast<uint32_t>(strings.size()));
   for (const std::string& s : strings) {
     body += LeU16(static_cast<uint16_t>(s.size())) + Biff8String(s);
   }
@@ -90,8 +90,7 @@ std::string MulRkRecord(uint16_t row, uint16_t column,
 }
 
 std::string DimensionsRecord(uint16_t columnLimit, uint32_t rowLimit) {
-  return BiffRecord(0x0200,
-                    LeU32(0) + LeU32(rowLimit) + LeU16(0) + LeU16(columnLimit) + LeU16(0));
+  return BiffRecord(0x0200, LeU32(0) + LeU32(rowLimit) + LeU16(0) + LeU16(columnLimit) + LeU16(0));
 }
 
 std::string LabelRecord(uint16_t row, uint16_t column, uint16_t xf, uint16_t count,

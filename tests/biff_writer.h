@@ -60,7 +60,7 @@ struct BiffSheet {
 };
 BiffSheet Sheet8(const std::string& name, const std::string& records);  // BIFF8, 8-bit name
 BiffSheet Sheet16(const std::u16string& name, const std::string& records);
-BiffSheet Sheet5(const std::string& name, const std::string& records);   // BIFF5
+BiffSheet Sheet5(const std::string& name, const std::string& records);  // BIFF5
 
 // A workbook stream: BOF (version, globals), the globals records, one BOUNDSHEET
 // per sheet (positions filled in), EOF, then each sheet's BOF, records and EOF.

@@ -17,10 +17,10 @@ namespace {
 const char kPage6[] = "<HTML>encrypted</HTML>\n";
 
 // Characters 0x80..0x9F of windows-1252 (0 where it has none).
-const uint16_t kCp1252High[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+const uint16_t kCp1252High[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+                                  0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 void AppendUtf8(uint32_t c, std::string* out) {
   if (c < 0x80) {
@@ -88,9 +88,7 @@ bool IsSeparator(char c) {
   return std::string(" \t\r\n\",;|()[]{}<>=*+#~`\\").find(c) != std::string::npos;
 }
 
-bool IsPunctuation(unsigned char c) {
-  return c < 0x80 && !std::isalnum(c);
-}
+bool IsPunctuation(unsigned char c) { return c < 0x80 && !std::isalnum(c); }
 
 // Words as the corpus counts them: split at blanks and separators, punctuation
 // stripped at both ends.
@@ -149,9 +147,9 @@ class ExcelCorpus : public ::testing::Test {
  protected:
   std::string Convert(const std::string& name, const std::string& settings) {
     writeFile(dir_.file("e6.html"), kPage6);
-    writeFile(dir_.file("lumen.cfg"), "[Configuration]\nHTMLError6=e6.html\n[XLS]\n" +
-                                          settings + "CharsetConvTablesDirectory=" +
-                                          LUMEN_SOURCE_DIR + "/tables\n");
+    writeFile(dir_.file("lumen.cfg"), "[Configuration]\nHTMLError6=e6.html\n[XLS]\n" + settings +
+                                          "CharsetConvTablesDirectory=" + LUMEN_SOURCE_DIR +
+                                          "/tables\n");
     writeFile(dir_.file("in.xls"), readFile(testDataPath(name + ".xls")));
     EXPECT_EQ(runLumenIn(dir_.path(), {"in.xls", "out.html"}, "TZ=UTC"), 0);
     return readFile(dir_.file("out.html"));
@@ -165,10 +163,9 @@ TEST_F(ExcelCorpus, WordsOfEveryWorkbook) {
   // (TXO), booleans, apostrophes written as double quotes, dates with month names
   // written as DD-MM-YY, header codes glued to words ("&CRegional").
   const Workbook workbooks[] = {
-      {"calc97_basic", 0.86},        {"calc97_scripts", 0.98},
-      {"calc97_large", 0.27},        {"calc97_sst_continue", 1.0},
-      {"xlwt_numbers", 0.92},        {"xlwt_sst_continue", 1.0},
-      {"gnumeric95_basic", 0.86},    {"gnumeric95_numbers", 0.92},
+      {"calc97_basic", 0.86},       {"calc97_scripts", 0.98},     {"calc97_large", 0.27},
+      {"calc97_sst_continue", 1.0}, {"xlwt_numbers", 0.92},       {"xlwt_sst_continue", 1.0},
+      {"gnumeric95_basic", 0.86},   {"gnumeric95_numbers", 0.92},
   };
   for (const Workbook& w : workbooks) {
     std::string output = Convert(w.name, "");
@@ -181,10 +178,10 @@ TEST_F(ExcelCorpus, SharedStringsAfterAThaiOneSurvive) {
   // xls2csv loses the rest of the table after the Thai string; every line of the
   // scripts workbook is here, in UTF-8 as well.
   std::string output = Convert("calc97_scripts", "OutputCharSet=UTF8\n");
-  for (const char* text : {"\xe0\xb8\x89\xe0\xb8\xb1\xe0\xb8\x99", "Turkish", "Vietnamese",
-                           "Polish", "Euro sign", "Outside the BMP",
-                           "\xce\x95\xce\xbb\xce\xbb\xce\xb7\xce\xbd\xce\xb9\xce\xba\xce\xac",
-                           "\xd0\xa0\xd1\x83\xd1\x81\xd1\x81\xd0\xba\xd0\xb8\xd0\xb9"}) {
+  for (const char* text :
+       {"\xe0\xb8\x89\xe0\xb8\xb1\xe0\xb8\x99", "Turkish", "Vietnamese", "Polish", "Euro sign",
+        "Outside the BMP", "\xce\x95\xce\xbb\xce\xbb\xce\xb7\xce\xbd\xce\xb9\xce\xba\xce\xac",
+        "\xd0\xa0\xd1\x83\xd1\x81\xd1\x81\xd0\xba\xd0\xb8\xd0\xb9"}) {
     EXPECT_NE(output.find(text), std::string::npos) << text;
   }
 }

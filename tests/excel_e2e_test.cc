@@ -39,7 +39,8 @@ class ExcelEndToEnd : public ::testing::Test {
   std::string Convert(const std::string& file, const std::string& settings) {
     writeFile(dir_.file("lumen.cfg"),
               "[Configuration]\nHTMLError4=e4.html\nHTMLError6=e6.html\n"
-              "HTMLError8=e8.html\n[XLS]\n" + settings);
+              "HTMLError8=e8.html\n[XLS]\n" +
+                  settings);
     writeFile(dir_.file("in.xls"), file);
     EXPECT_EQ(runLumenIn(dir_.path(), {"in.xls", "out.html"}, "TZ=UTC"), 0);
     return readFile(dir_.file("out.html"));
@@ -83,11 +84,9 @@ TEST_F(ExcelEndToEnd, ColumnGapsAndRowsBelowZero) {
       kBiff8, FontsAndXfs(),
       {Sheet8("S", DimensionsRecord(5) + RkRecord(2, 0, 0, RkInteger(1)) +
                        RkRecord(2, 3, 0, RkInteger(4)) + RkRecord(3, 0, 0, RkInteger(5)))});
-  std::string expected = std::string(kXmlStart) +
-                         "<h3>\nS\n</h3>\n<table border='0'>\n" + Repeat(kEmpty, 5) +
-                         "</tr>\n<tr>\n<td > 1 </td> " +
-                         kEmpty + kEmpty + "<td > 4 </td> " + kEmpty + "</tr>\n<tr>\n" +
-                         "<td > 5 </td> " + kXmlEnd;
+  std::string expected = std::string(kXmlStart) + "<h3>\nS\n</h3>\n<table border='0'>\n" +
+                         Repeat(kEmpty, 5) + "</tr>\n<tr>\n<td > 1 </td> " + kEmpty + kEmpty +
+                         "<td > 4 </td> " + kEmpty + "</tr>\n<tr>\n" + "<td > 5 </td> " + kXmlEnd;
   EXPECT_EQ(Xml(stream), expected);
 }
 
@@ -110,8 +109,8 @@ TEST_F(ExcelEndToEnd, BoldCellsInBothModes) {
 
 TEST_F(ExcelEndToEnd, NumberFormsAndMulRk) {
   std::string cells = DimensionsRecord(6) + RkRecord(0, 0, 0, RkInteger(-5)) +
-                      RkRecord(0, 1, 0, RkInteger(12345, true)) +
-                      RkRecord(0, 2, 0, RkDouble(0.5)) + RkRecord(0, 3, 0, RkDouble(150.0, true)) +
+                      RkRecord(0, 1, 0, RkInteger(12345, true)) + RkRecord(0, 2, 0, RkDouble(0.5)) +
+                      RkRecord(0, 3, 0, RkDouble(150.0, true)) +
                       NumberRecord(0, 4, 0, 3.14159265358979) +
                       NumberRecord(0, 5, 0, 12345678901.0) +
                       MulRkRecord(1, 1, {{0, RkDouble(2.5)}, {0, RkInteger(3)}});
@@ -122,9 +121,9 @@ TEST_F(ExcelEndToEnd, NumberFormsAndMulRk) {
   // After the run the last column is its last value's; the document end pads
   // nothing.
   std::string expected = std::string(kXmlStart) + "<h3>\nN\n</h3>\n<table border='0'>\n" +
-             "<td > -5 </td> <td > 123.450000 </td> <td > 0.500000 </td> "
-             "<td > 1.500000 </td> <td>3.14159   </td> <td>1.23457e+10   </td> " +
-             "</tr>\n<tr>\n" + kEmpty + "<td > 2.500000 </td><td> 3 \n</td> " + kXmlEnd;
+                         "<td > -5 </td> <td > 123.450000 </td> <td > 0.500000 </td> "
+                         "<td > 1.500000 </td> <td>3.14159   </td> <td>1.23457e+10   </td> " +
+                         "</tr>\n<tr>\n" + kEmpty + "<td > 2.500000 </td><td> 3 \n</td> " + kXmlEnd;
   EXPECT_EQ(Xml(stream), expected);
 }
 
@@ -140,48 +139,52 @@ TEST_F(ExcelEndToEnd, DatesAroundTheEpochOffset) {
                       RkRecord(5, 0, 0, RkInteger(25569)) +
                       NumberRecord(6, 0, 1, 25569.0);  // NUMBER cells are never dates
   std::string stream = WorkbookStream(kBiff8, globals, {Sheet8("D", cells)});
-  EXPECT_EQ(Html(stream), std::string(kHead) +
-                              "D\n 01-01-70  14-12-69  04-03-21  44259  25569 25569   \n");
+  EXPECT_EQ(Html(stream),
+            std::string(kHead) + "D\n 01-01-70  14-12-69  04-03-21  44259  25569 25569   \n");
 }
 
 TEST_F(ExcelEndToEnd, SharedStringsSplitByContinue) {
   // The SST body ends inside the second string; the CONTINUE that carries its
   // rest starts with the option byte 0, which is dropped. A second table's
   // CONTINUE starts with 1, which stays as a character.
-  std::string start = LeU32(2) + LeU32(2) + LeU16(3) + Biff8String("one") + LeU16(5) +
-                      Biff8String("tw");
+  std::string start =
+      LeU32(2) + LeU32(2) + LeU16(3) + Biff8String("one") + LeU16(5) + Biff8String("tw");
   std::string sst = BiffRecord(0x00FC, start) + BiffRecord(0x003C, std::string(1, '\0') + "ooo");
   std::string stream = WorkbookStream(kBiff8, FontsAndXfs() + sst, {Sheet8("S", "")});
   EXPECT_EQ(Html(stream), std::string(kHead) + "one\ntwooo\nS\n");
 
-  std::string kept = BiffRecord(0x00FC, LeU32(1) + LeU32(1) + LeU16(4) + Biff8String("ab")) +
-                     BiffRecord(0x003C, "\x01" "cd");
+  std::string kept =
+      BiffRecord(0x00FC, LeU32(1) + LeU32(1) + LeU16(4) + Biff8String("ab")) + BiffRecord(0x003C,
+                                                                                          "\x01"
+                                                                                          "cd");
   stream = WorkbookStream(kBiff8, kept, {Sheet8("S", "")});
-  EXPECT_EQ(Html(stream), std::string(kHead) + "ab\x01" "c\nS\n");
+  EXPECT_EQ(Html(stream), std::string(kHead) +
+                              "ab\x01"
+                              "c\nS\n");
 }
 
 TEST_F(ExcelEndToEnd, HtmlModeTextRecordsAndSheetNames) {
-  std::string globals = FontsAndXfs() +
-                        BiffRecord(0x0014, LeU16(9) + Biff8String("&CHead 'x'")) +
+  std::string globals = FontsAndXfs() + BiffRecord(0x0014, LeU16(9) + Biff8String("&CHead 'x'")) +
                         BiffRecord(0x0015, LeU16(2) + Biff16String(u"\u03a3\u03b1"));
-  std::string stream = WorkbookStream(
-      kBiff8, globals,
-      {Sheet8("Plain", ""), Sheet16(u"\u0395\u03bb\u03bb\u03ac\u03b4\u03b1", ""),
-       Sheet16(u"\u0420\u0443\u0441", "")});
+  std::string stream =
+      WorkbookStream(kBiff8, globals,
+                     {Sheet8("Plain", ""), Sheet16(u"\u0395\u03bb\u03bb\u03ac\u03b4\u03b1", ""),
+                      Sheet16(u"\u0420\u0443\u0441", "")});
   EXPECT_EQ(Html(stream), std::string(kHead) +
                               "&CHead \"x\n\xce\xa3\xce\xb1\nPlain\n"
                               "\xce\x95\xce\xbb\xce\xbb\xce\xac\xce\xb4\xce\xb1\n"
                               "\xd0\xa0\xd1\x83\xd1\x81\n");
   // Without IncludeHeaderAndFooter the header and footer lines go.
-  EXPECT_EQ(Convert(WorkbookFile(stream), std::string(kHtml) + "IncludeHeaderAndFooter=0\n"),
-            std::string(kHead) +
-                "Plain\n\xce\x95\xce\xbb\xce\xbb\xce\xac\xce\xb4\xce\xb1\n\xd0\xa0\xd1\x83\xd1\x81\n");
+  EXPECT_EQ(
+      Convert(WorkbookFile(stream), std::string(kHtml) + "IncludeHeaderAndFooter=0\n"),
+      std::string(kHead) +
+          "Plain\n\xce\x95\xce\xbb\xce\xbb\xce\xac\xce\xb4\xce\xb1\n\xd0\xa0\xd1\x83\xd1\x81\n");
 }
 
 TEST_F(ExcelEndToEnd, Biff5BookStream) {
   // BIFF5: names, headers and labels are 8-bit text without option bytes.
-  std::string globals = FontRecord(400) + XfRecord(1, 0) +
-                        BiffRecord(0x0014, std::string(1, '\x06') + "Header");
+  std::string globals =
+      FontRecord(400) + XfRecord(1, 0) + BiffRecord(0x0014, std::string(1, '\x06') + "Header");
   std::string cells = BiffRecord(0x0200, LeU16(0) + LeU16(2) + LeU16(0) + LeU16(2) + LeU16(0)) +
                       LabelRecord(0, 0, 0, 5, "Alpha") + RkRecord(0, 1, 0, RkInteger(3)) +
                       LabelRecord(1, 1, 0, 4, "Beta");
@@ -189,7 +192,8 @@ TEST_F(ExcelEndToEnd, Biff5BookStream) {
       WorkbookStream(kBiff5, globals, {Sheet5("Blatt", cells), Sheet5("Zwei", "")});
   std::string file = WorkbookFile(stream, "Book");
   EXPECT_EQ(Convert(file, kHtml), std::string(kHead) + "Header\nBlatt\nZwei\nAlpha\n 3 Beta\n");
-  EXPECT_EQ(Convert(file, kXml), std::string(kXmlStart) + "<h3>\nBlatt\n</h3>\n<table border='0'>\n" +
+  EXPECT_EQ(Convert(file, kXml), std::string(kXmlStart) +
+                                     "<h3>\nBlatt\n</h3>\n<table border='0'>\n" +
                                      "\n<td> \nAlpha\n</td><td > 3 </td> </tr>\n<tr>\n" + kEmpty +
                                      "\n<td> \nBeta\n</td>" + kXmlEnd);
 }
@@ -228,8 +232,8 @@ TEST_F(ExcelEndToEnd, SizeLimitStopsAtACellBoundary) {
 
 TEST_F(ExcelEndToEnd, HeaderFileAndFooterAreWrittenVerbatim) {
   writeFile(dir_.file("head.txt"), "<doc note=\"100% %s %n\">\n");
-  std::string stream = WorkbookStream(kBiff8, FontsAndXfs(),
-                                      {Sheet8("P", DimensionsRecord(1) + RkRecord(0, 0, 0, RkInteger(1)))});
+  std::string stream = WorkbookStream(
+      kBiff8, FontsAndXfs(), {Sheet8("P", DimensionsRecord(1) + RkRecord(0, 0, 0, RkInteger(1)))});
   std::string file = WorkbookFile(stream);
   std::string body = "<h3>\nP\n</h3>\n<table border='0'>\n<td > 1 </td> </tr></table>";
   EXPECT_EQ(Convert(file, std::string(kXml) + "XMLHeaderFile=head.txt\nXMLFooter=\"%d%%\\n\"\n"),
@@ -252,9 +256,9 @@ TEST_F(ExcelEndToEnd, WorkbookWithoutSheetListGetsOneTable) {
 }
 
 TEST_F(ExcelEndToEnd, FailuresGetTheirPages) {
-  std::string encrypted = WorkbookStream(
-      kBiff8, BiffRecord(0x002F, LeU16(1) + std::string(52, '\x11')) + FontsAndXfs(),
-      {Sheet8("S", DimensionsRecord(1) + RkRecord(0, 0, 0, RkInteger(1)))});
+  std::string encrypted =
+      WorkbookStream(kBiff8, BiffRecord(0x002F, LeU16(1) + std::string(52, '\x11')) + FontsAndXfs(),
+                     {Sheet8("S", DimensionsRecord(1) + RkRecord(0, 0, 0, RkInteger(1)))});
   EXPECT_EQ(Convert(WorkbookFile(encrypted), kXml), kPage6);
   EXPECT_EQ(Convert(WorkbookFile(encrypted), kHtml), kPage6);
 
@@ -272,12 +276,11 @@ TEST_F(ExcelEndToEnd, MalformedRecordsAreSkipped) {
   // MULRK of odd length, XF and font indexes past their lists, and a record whose
   // length runs past the stream: the cells that can be read are written and the
   // walk ends at the broken record.
-  std::string cells = DimensionsRecord(2) + BiffRecord(0x027E, LeU16(0) + LeU16(0) + LeU16(0)) +
-                      BiffRecord(0x0203, LeU16(0) + LeU16(0) + LeU16(0) + LeU32(0)) +
-                      LabelSstRecord(0, 0, 0, 7) +
-                      BiffRecord(0x00BD, LeU16(0) + LeU16(1) + LeU16(0) + LeU32(RkInteger(6)) + "xyz") +
-                      RkRecord(1, 0, 900, RkInteger(2)) +
-                      BiffRecordWithLength(0x027E, 200, LeU16(1));
+  std::string cells =
+      DimensionsRecord(2) + BiffRecord(0x027E, LeU16(0) + LeU16(0) + LeU16(0)) +
+      BiffRecord(0x0203, LeU16(0) + LeU16(0) + LeU16(0) + LeU32(0)) + LabelSstRecord(0, 0, 0, 7) +
+      BiffRecord(0x00BD, LeU16(0) + LeU16(1) + LeU16(0) + LeU32(RkInteger(6)) + "xyz") +
+      RkRecord(1, 0, 900, RkInteger(2)) + BiffRecordWithLength(0x027E, 200, LeU16(1));
   std::string globals = FontRecord(400) + XfRecord(9, 0) + SstRecord({"only"}) +
                         BiffRecord(0x0031, LeU16(1) + LeU16(2));
   std::string stream = WorkbookStream(kBiff8, globals, {Sheet8("M", cells)});
