@@ -21,9 +21,9 @@ constexpr uint16_t kRecordSst = 0x00FC;
 constexpr uint16_t kRecordExtSst = 0x00FF;
 
 // Byte ranges of one stream of a compound file. The stream is read whole, once,
-// when that read can be had; ranges inside it are then served from memory. Ranges
-// beyond it (the slack of the stream's last sector) and every range of a stream
-// that cannot be read whole go to the compound file reader one by one, so a range
+// when that read can be had; ranges inside it are then served from memory. Other
+// ranges, and every range of a stream that cannot be read whole (its sectors end
+// before its declared size), go to the compound file reader one by one, so a range
 // reads exactly when the compound file reader would give it.
 class WorkbookStream {
  public:

@@ -271,6 +271,31 @@ TEST_F(ExcelEndToEnd, FailuresGetTheirPages) {
   EXPECT_EQ(Convert(WorkbookFile(stream, "book"), kHtml), std::string(kHead) + "S\n");
 }
 
+TEST_F(ExcelEndToEnd, StreamEndsAtItsSizeOrWhereItsSectorsEnd) {
+  // A declared size shorter than the records ends the walk at the record it cuts,
+  // as if the stream ended there; a declared size longer than the sectors that
+  // hold the stream (which cannot be read whole) ends it where the sectors end.
+  std::string cells = DimensionsRecord(4);
+  for (int i = 0; i < 400; ++i) {
+    cells += RkRecord(static_cast<uint16_t>(i / 4), static_cast<uint16_t>(i % 4), 0,
+                      RkInteger(i));
+  }
+  std::string stream = WorkbookStream(kBiff8, FontsAndXfs(), {Sheet8("Long", cells)});
+  ASSERT_GT(stream.size(), 4096u + 200u);
+  std::string whole = Html(stream);
+  ASSERT_NE(whole.find(" 399 "), std::string::npos);
+
+  const uint32_t shorter = static_cast<uint32_t>(stream.size() - 150);
+  CfbImage image = BuildCompoundImage({CfbStream{"Workbook", stream, false}});
+  image.SetEntryU32(1, kCfbEntrySize, shorter);
+  std::string cut = Html(stream.substr(0, shorter));
+  EXPECT_EQ(cut.find(" 399 "), std::string::npos);
+  EXPECT_EQ(Convert(image.bytes, kHtml), cut);
+
+  image.SetEntryU32(1, kCfbEntrySize, static_cast<uint32_t>(stream.size() + 5000));
+  EXPECT_EQ(Convert(image.bytes, kHtml), whole);
+}
+
 TEST_F(ExcelEndToEnd, MalformedRecordsAreSkipped) {
   // Records too short for their fields, a shared-string index past the table, a
   // MULRK of odd length, XF and font indexes past their lists, and a record whose
