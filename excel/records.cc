@@ -53,9 +53,7 @@ void onBoundSheet(ExcelState* state, ByteReader& r) {
   uint8_t option = state->biff8 ? r.u8At(7) : 0;
   if (!r.ok()) return;
   ExcelString name;
-  if (!state->biff8) {
-    name = stringAt(state, r.data(), r.size(), 7, count);
-  } else if (option & 0x01) {
+  if (!state->biff8 || (option & 0x01)) {
     name = stringAt(state, r.data(), r.size(), 7, count);
   } else {
     // 8-bit names as they have always been read: the count word at 6, the
