@@ -1,34 +1,44 @@
 // Opens the input as a compound file, reads every stream in full and in pieces
-// (from the file and from the image), and writes the HTML head to a scratch stream.
+// (from the image and from the file), and writes the HTML head to a scratch
+// stream. An input that does not begin with the compound-file signature is taken
+// as a property-set stream and wrapped in a container under both property-set
+// names, so that the property reader gets inputs of its own.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 
 #include "storage/compound_file.h"
 #include "storage/properties.h"
+// The fuzz target builds from this one file; the test writer comes with it.
+#include "tests/cfb_writer.cc"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  FILE* file = std::tmpfile();
+  std::string input(reinterpret_cast<const char*>(data), size);
+  if (size < 8 || std::memcmp(data, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) != 0) {
+    input = BuildCompoundFile({{"SummaryInformation", input, true},
+                               {"DocumentSummaryInformation", input, true}});
+  }
+  const auto* image = reinterpret_cast<const unsigned char*>(input.data());
+  FILE* file = OpenTempFileWith(input);
   if (file == nullptr) return 0;
-  if (std::fwrite(data, 1, size, file) == size && std::fflush(file) == 0) {
-    std::rewind(file);
-    CompoundFile* compound = OpenCompoundFile(file);
-    if (compound != nullptr) {
-      for (uint32_t i = 0; i < compound->entryCount; ++i) {
-        const uint32_t length = compound->entries[i].size;
-        std::free(ReadStreamRangeFromImage(compound, nullptr, i, 0, length, data, size));
-        std::free(ReadStreamRange(compound, file, i, length / 3, length / 2 + 1));
-        std::free(ReadStreamRange(compound, file, i, 100, 1000));
-      }
-      FindContentStream(compound, "WorkBook", "Book");
-      FILE* out = std::tmpfile();
-      if (out != nullptr) {
-        // UTF-8 needs no table files, so the run touches no directory.
-        std::free(WriteHtmlHead(compound, file, out, "dir/input.doc", CHARSET_UTF8));
-        std::fclose(out);
-      }
-      CloseCompoundFile(&compound);
+  CompoundFile* compound = OpenCompoundFile(file);
+  if (compound != nullptr) {
+    for (uint32_t i = 0; i < compound->entryCount; ++i) {
+      const uint32_t length = compound->entries[i].size;
+      std::free(ReadStreamRangeFromImage(compound, nullptr, i, 0, length, image, input.size()));
+      std::free(ReadStreamRange(compound, file, i, length / 3, length / 2 + 1));
+      std::free(ReadStreamRange(compound, file, i, 100, 1000));
     }
+    FindContentStream(compound, "WorkBook", "Book");
+    FILE* out = std::tmpfile();
+    if (out != nullptr) {
+      // UTF-8 needs no table files, so the run touches no directory.
+      std::free(WriteHtmlHead(compound, file, out, "dir/input.doc", CHARSET_UTF8));
+      std::fclose(out);
+    }
+    CloseCompoundFile(&compound);
   }
   std::fclose(file);
   return 0;
