@@ -3,6 +3,7 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "excel/excel.h"
 #include "util/files.h"
 #include "util/memory.h"
 #include "util/strings.h"
@@ -24,6 +25,7 @@ struct ConverterRow {
 // Compared in the order ".DOC", ".XLS", ".PPT", ".PDF"; a name whose extension
 // has no row here is unsupported.
 const std::initializer_list<ConverterRow> kConverters = {
+    {".XLS", convertExcel, "XLS", nullptr, nullptr},
 };
 
 }  // namespace

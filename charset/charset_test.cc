@@ -267,6 +267,31 @@ TEST_F(TablesTest, EntitySet) {
   EXPECT_FALSE(IsEntityCodeUnit(0));  // neither the blank line nor 65536 enter 0
 }
 
+TEST_F(TablesTest, MissingEntitySetIsReadAtTheNextLoad) {
+  std::string dir = Dir();
+  CharsetContext context = {dir.data(), -1};
+  auto toAscii = [&](std::u16string text) {
+    char* output = nullptr;
+    int32_t length = 0;
+    std::string bytes;
+    for (char16_t unit : text) {
+      bytes += static_cast<char>(unit & 0xFF);
+      bytes += static_cast<char>(unit >> 8);
+    }
+    EXPECT_EQ(ConvertCharset(CHARSET_UCS2, CHARSET_ASCII, bytes.data(),
+                             static_cast<int32_t>(bytes.size()), &output, &length, &context), 0);
+    std::string result(output, length);
+    std::free(output);
+    return result;
+  };
+  EXPECT_EQ(toAscii(u"A\u4e00"), "A");  // no entity set: dropped
+  Write("TB_unicode_entities.txt", "19968\n");
+  Write("TB_latin9_ucs2.txt", "0x41-0x41\n");
+  EXPECT_EQ(toAscii(u"A\u4e00"), "A");  // ASCII is loaded; nothing reads the set yet
+  EXPECT_EQ(LoadCharsetTables(CHARSET_LATIN9, dir.c_str()), 0);
+  EXPECT_EQ(toAscii(u"A\u4e00"), "A&#19968;");
+}
+
 TEST_F(TablesTest, MissingFileFailsAndIsRetried) {
   char* output = nullptr;
   int32_t length = -1;

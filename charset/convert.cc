@@ -1,3 +1,13 @@
+// The conversion routes, chosen by the pair in this order (single-byte: 0, 3..15,
+// 22..32; double-byte: 16..19):
+//   A  UTF8 to single-byte: the ASCII prefix copied, the rest through UCS2
+//   B  UCS2 to single-byte        C  single-byte to UCS2
+//   D  UCS2 to UTF8               E  UTF8 to UCS2
+//   F  UCS2 to double-byte        G  UCS2 to JIS or EUC, through Shift_JIS
+//   H  double-byte to UCS2        I  JIS or EUC to UCS2, through Shift_JIS
+//   J  among SHIFTJIS, JIS, EUC   K  CHINESETRADITIONAL to CHINESESIMPLIFIED
+//   L  any other pair: two steps through UCS2 (UCS2 to itself is a copy)
+
 #include "charset/convert.h"
 
 #include <cstdlib>
@@ -294,11 +304,17 @@ int ResultFromText(const std::string& text, uint64_t minimum, Result* result) {
 }
 
 // Routes G and J: Japanese code conversion of a text, into a buffer of
-// 2 * length + 100 bytes or more when the escape sequences need more.
+// 2 * length + 100 bytes or more when the escape sequences need more. Route G
+// made its Shift_JIS itself and needs no detection, which would take the lead
+// bytes of extension characters (F0..FC) for EUC.
 int ConvertJapanese(CharsetId source, CharsetId target, const uint8_t* in, size_t length,
-                    Result* result) {
+                    bool detect, Result* result) {
   std::string text;
-  ConvertJapaneseCode(JapaneseCodeOf(target), in, length, &text, JapaneseCodeOf(source));
+  if (detect) {
+    ConvertJapaneseCode(JapaneseCodeOf(target), in, length, &text, JapaneseCodeOf(source));
+  } else {
+    ConvertJapaneseText(JapaneseCodeOf(target), in, length, &text, JapaneseCodeOf(source));
+  }
   return ResultFromText(text, 2 * uint64_t{length} + 100, result);
 }
 
@@ -411,8 +427,12 @@ int Convert(CharsetId source, CharsetId target, const uint8_t* in, size_t length
     result->length = prefix + rest.length;
     return CHARSET_OK;
   }
-  if (source == CHARSET_UCS2 && singleTarget) return UcsToSingleByte(target, in, length, context, result);
-  if (singleSource && target == CHARSET_UCS2) return SingleByteToUcs(source, in, length, context, result);
+  if (source == CHARSET_UCS2 && singleTarget) {
+    return UcsToSingleByte(target, in, length, context, result);
+  }
+  if (singleSource && target == CHARSET_UCS2) {
+    return SingleByteToUcs(source, in, length, context, result);
+  }
   if (source == CHARSET_UCS2 && target == CHARSET_UTF8) return UcsToUtf8(in, length, result);
   if (source == CHARSET_UTF8 && target == CHARSET_UCS2) return Utf8ToUcs(in, length, result);
   if (source == CHARSET_UCS2 && IsDoubleByteCharset(target)) {
@@ -423,7 +443,8 @@ int Convert(CharsetId source, CharsetId target, const uint8_t* in, size_t length
     int status = UcsToDoubleByte(CHARSET_SHIFTJIS, in, length, context, &sjis);
     if (status != CHARSET_OK || sjis.length == 0) return status;
     return ConvertJapanese(CHARSET_SHIFTJIS, target,
-                           reinterpret_cast<const uint8_t*>(sjis.data.get()), sjis.length, result);
+                           reinterpret_cast<const uint8_t*>(sjis.data.get()), sjis.length, false,
+                           result);
   }
   if (IsDoubleByteCharset(source) && target == CHARSET_UCS2) {
     return DoubleByteToUcs(source, in, length, context, result);
@@ -436,7 +457,7 @@ int Convert(CharsetId source, CharsetId target, const uint8_t* in, size_t length
                    text, context, result);
   }
   if (IsJapaneseCharset(source) && IsJapaneseCharset(target)) {  // J
-    return ConvertJapanese(source, target, in, length, result);
+    return ConvertJapanese(source, target, in, length, true, result);
   }
   if (source == CHARSET_CHINESETRADITIONAL && target == CHARSET_CHINESESIMPLIFIED) {
     return Big5ToGb(in, length, context, result);
@@ -504,7 +525,8 @@ int ConvertCharset(CharsetId source, CharsetId target, const void* input, int32_
 
 int ConvertCharsetWithDefaults(CharsetId source, CharsetId target, const void* input,
                                int32_t length, char** output, int32_t* outputLength) {
-  CharPtr directory(dupString(g_defaultTablesDirectory != nullptr ? g_defaultTablesDirectory : "."));
+  const char* configured = g_defaultTablesDirectory != nullptr ? g_defaultTablesDirectory : ".";
+  CharPtr directory(dupString(configured));
   if (!directory) {
     if (outputLength != nullptr) *outputLength = 0;
     return CHARSET_NO_MEMORY;

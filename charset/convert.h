@@ -23,6 +23,15 @@ constexpr int CHARSET_NO_MEMORY = -7;
 // receives a new buffer (released with std::free) terminated by an uncounted 0,
 // and *outputLength its length; no buffer is made for empty input or on failure.
 // *outputLength is set to 0 first.
+//
+// Returns CHARSET_OK, CHARSET_NO_TABLES (a table family could not be loaded; the
+// next call tries again), CHARSET_REFUSED (CheckCharsetPair), CHARSET_BAD_ARGUMENTS
+// (no length slot, context or output slot, or a negative length) or
+// CHARSET_NO_MEMORY. Characters the target lacks are dropped, except that ASCII
+// output writes the code units of the entity set as "&#N;". UCS-2 input is
+// little-endian; the lone last byte of an odd length is a code unit of its own.
+// Conversions that read a text (Big5 to GB2312, JIS and EUC) stop at a 0 byte or
+// at length, whichever comes first.
 int ConvertCharset(CharsetId source, CharsetId target, const void* input, int32_t length,
                    char** output, int32_t* outputLength, const CharsetContext* context);
 

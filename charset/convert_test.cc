@@ -60,6 +60,7 @@ class ConvertTest : public ::testing::Test {
 
 TEST_F(ConvertTest, RoutesOnShortTexts) {
   const CharsetId kUcs2 = CHARSET_UCS2, kUtf8 = CHARSET_UTF8;
+  const CharsetId kBig5 = CHARSET_CHINESETRADITIONAL, kGb = CHARSET_CHINESESIMPLIFIED;
   struct Case {
     CharsetId source, target;
     std::string input, expected;
@@ -110,6 +111,9 @@ TEST_F(ConvertTest, RoutesOnShortTexts) {
       // G: through Shift_JIS to JIS and EUC.
       {kUcs2, CHARSET_JIS, Ucs({0x3042, 'a'}), "\x1b$B$\"\x1b(Ba"},
       {kUcs2, CHARSET_EUC, Ucs({0x3042, 0xFF71}), "\xa4\xa2\x8e\xb1"},
+      {kUcs2, CHARSET_EUC, Ucs({0xE000, 'a'}), "a"},  // user-defined F0 40: no EUC form
+      {kUcs2, CHARSET_JIS, Ucs({0xE000, 0x3042}), "\x1b$B$\"\x1b(B"},
+      {kUcs2, CHARSET_EUC, Ucs({0xFF02}), "\xfc\xfe"},  // NEC-selected IBM extension EE FC
       // H: double-byte to UCS-2, numeric references of any value.
       {CHARSET_SHIFTJIS, kUcs2, "\x82\xa0\xb1", Ucs({0x3042, 0xFF71})},
       {CHARSET_SHIFTJIS, kUcs2, "&#x4E00;&#19968;&#65;", Ucs({0x4E00, 0x4E00, 'A'})},
@@ -130,10 +134,10 @@ TEST_F(ConvertTest, RoutesOnShortTexts) {
       {CHARSET_JIS, CHARSET_SHIFTJIS, "\x1b$B$\"\x1b(B", "\x82\xa0"},
       {CHARSET_SHIFTJIS, CHARSET_SHIFTJIS, "\x82\xa0", "\x82\xa0"},
       // K: Big5 to GB2312, a blank appended.
-      {CHARSET_CHINESETRADITIONAL, CHARSET_CHINESESIMPLIFIED, "\xa4\x40\xad\xcc", "\xd2\xbb\xc3\xc7 "},
-      {CHARSET_CHINESETRADITIONAL, CHARSET_CHINESESIMPLIFIED, "abc", "abc "},
-      {CHARSET_CHINESETRADITIONAL, CHARSET_CHINESESIMPLIFIED, "\x81\x40z\xa4", "?z?"},  // the last lead byte takes the blank
-      {CHARSET_CHINESETRADITIONAL, CHARSET_CHINESESIMPLIFIED, std::string("a\0\xa4\x40", 4), "a "},
+      {kBig5, kGb, "\xa4\x40\xad\xcc", "\xd2\xbb\xc3\xc7 "},
+      {kBig5, kGb, "abc", "abc "},
+      {kBig5, kGb, "\x81\x40z\xa4", "?z?"},  // the last lead byte takes the blank
+      {kBig5, kGb, std::string("a\0\xa4\x40", 4), "a "},
       // L: through UCS-2.
       {CHARSET_GREEK, CHARSET_GREEK_ISO, "\xa2\xe1", "\xb6\xe1"},
       {CHARSET_CHINESESIMPLIFIED, CHARSET_CHINESETRADITIONAL, "\xc3\xc7", "\xad\xcc"},
@@ -166,6 +170,12 @@ TEST_F(ConvertTest, ArgumentsAndEmptyResults) {
   EXPECT_EQ(length, 0);
   EXPECT_EQ(ConvertCharset(CHARSET_UCS2, CHARSET_UTF8, "A", -1, &output, &length, &context), -6);
   EXPECT_EQ(output, nullptr);
+
+  // Plain ASCII in UTF-8 to a single-byte set needs no table at all.
+  Converted plain = Conv(CHARSET_UTF8, CHARSET_GREEK, "plain", "/nonexistent/lumen");
+  EXPECT_EQ(plain.status, 0);
+  EXPECT_EQ(plain.text, "plain");
+  EXPECT_EQ(Conv(CHARSET_UTF8, CHARSET_GREEK, "\xce\xb1", "/nonexistent/lumen").status, -3);
 
   // Every character dropped: a buffer all the same, empty.
   Converted dropped = Conv(CHARSET_UCS2, CHARSET_GREEK, Ucs({0x4E00}));
@@ -265,8 +275,8 @@ TEST_F(ConvertTest, AsciiOutputGrowsByDoubling) {
 // tables were generated from: each byte reads as the codec's character, and each
 // character the codec writes as one byte is written as that byte.
 TEST_F(ConvertTest, SingleByteSetsMatchTheirCodecs) {
-  fs::path dir = fs::temp_directory_path() /
-                 ("lumen_codecs_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+  int seed = ::testing::UnitTest::GetInstance()->random_seed();
+  fs::path dir = fs::temp_directory_path() / ("lumen_codecs_" + std::to_string(seed));
   fs::create_directories(dir);
   const std::pair<CharsetId, const char*> kSets[] = {
       {CHARSET_ASCII, "cp1252"},        {CHARSET_GREEK, "cp1253"},
@@ -320,6 +330,79 @@ TEST_F(ConvertTest, SingleByteSetsMatchTheirCodecs) {
     }
   }
   fs::remove_all(dir);
+}
+
+// Every character a double-byte set writes reads back as itself or as the
+// character whose code it borrows; for Shift_JIS the same holds through EUC and
+// JIS for the JIS X 0208 lead bytes.
+TEST_F(ConvertTest, DoubleByteRoundTrips) {
+  for (CharsetId set : {CHARSET_CHINESESIMPLIFIED, CHARSET_CHINESETRADITIONAL, CHARSET_KOREAN,
+                        CHARSET_SHIFTJIS}) {
+    int written = 0;
+    for (uint32_t unit = 1; unit < 0x10000; ++unit) {
+      std::string ucs = Ucs({static_cast<uint16_t>(unit)});
+      Converted out = Conv(CHARSET_UCS2, set, ucs);
+      ASSERT_EQ(out.status, 0);
+      if (out.text.empty()) continue;
+      ++written;
+      std::string back = Conv(set, CHARSET_UCS2, out.text).text;
+      if (back != ucs) {
+        // A character written with another one's code (a simplified character
+        // as its traditional form, U+00A2 as the code of U+FFE0): that code is
+        // the other character's own.
+        ASSERT_EQ(back.size(), 2u) << set << " U+" << std::hex << unit;
+        ASSERT_EQ(Conv(CHARSET_UCS2, set, back).text, out.text) << set << " U+" << std::hex << unit;
+        continue;
+      }
+      uint8_t lead = static_cast<uint8_t>(out.text[0]);
+      if (set == CHARSET_SHIFTJIS && out.text.size() == 2 && lead <= 0xEF) {
+        for (CharsetId japanese : {CHARSET_EUC, CHARSET_JIS}) {
+          Converted via = Conv(CHARSET_UCS2, japanese, ucs);
+          ASSERT_EQ(Conv(japanese, CHARSET_UCS2, via.text).text, ucs)
+              << japanese << " U+" << std::hex << unit;
+        }
+      }
+    }
+    EXPECT_GT(written, 7000) << set;
+  }
+}
+
+TEST_F(ConvertTest, SimplifiedCharactersInBig5) {
+  // Each pair of the shipped file: the simplified character is written with
+  // the Big5 code of its traditional form.
+  std::ifstream in(std::string(kShippedTables) + "/TB_ucs2chsimp_ucs2chtrad.txt");
+  int pairs = 0;
+  unsigned simplified, traditional;
+  while (in >> std::hex >> simplified >> traditional) {
+    ++pairs;
+    std::string big5 = Conv(CHARSET_UCS2, CHARSET_CHINESETRADITIONAL,
+                            Ucs({static_cast<uint16_t>(traditional)})).text;
+    ASSERT_EQ(big5.size(), 2u);
+    EXPECT_EQ(Conv(CHARSET_UCS2, CHARSET_CHINESETRADITIONAL,
+                   Ucs({static_cast<uint16_t>(simplified)})).text, big5);
+  }
+  EXPECT_GT(pairs, 2000);
+}
+
+// Routes that read a text stop at the given length even without a 0 byte.
+TEST_F(ConvertTest, TextRoutesStopAtTheLength) {
+  const char text[] = "ab\x82\xa0\xa4\x40";
+  struct Case {
+    CharsetId source, target;
+    size_t length;
+    std::string expected;
+  } cases[] = {
+      {CHARSET_CHINESETRADITIONAL, CHARSET_CHINESESIMPLIFIED, 2, "ab "},
+      {CHARSET_CHINESETRADITIONAL, CHARSET_CHINESESIMPLIFIED, 3, "ab?"},
+      {CHARSET_SHIFTJIS, CHARSET_EUC, 3, "ab"},
+      {CHARSET_SHIFTJIS, CHARSET_JIS, 4, "ab\x1b$B$\"\x1b(B"},
+      {CHARSET_EUC, CHARSET_UCS2, 3, Ucs({'a', 'b'})},
+  };
+  for (const Case& c : cases) {
+    std::vector<char> exact(text, text + c.length);  // no terminator after it
+    Converted out = Conv(c.source, c.target, std::string(exact.begin(), exact.end()));
+    EXPECT_EQ(out.text, c.expected) << c.source << "->" << c.target << " " << c.length;
+  }
 }
 
 TEST_F(ConvertTest, DefaultTablesDirectory) {

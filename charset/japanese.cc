@@ -27,6 +27,10 @@ bool InRange(int c, int low, int high) { return c >= low && c <= high; }
 
 bool IsSjisLead(int c) { return InRange(c, 0x81, 0x9F) || InRange(c, 0xE0, 0xEF); }
 
+// Lead bytes of the user-defined area and the vendor extensions of Shift_JIS:
+// their characters have no JIS X 0208 form, so JIS and EUC output drops them.
+bool IsSjisExtensionLead(int c) { return InRange(c, 0xF0, 0xFC); }
+
 // A JIS X 0208 row/cell pair (0x21..0x7E each) as Shift_JIS bytes, and back.
 void JisToSjis(int c1, int c2, std::string* out) {
   int rowOffset = c1 < 95 ? 112 : 176;
@@ -68,6 +72,8 @@ void SjisToJisText(const uint8_t* t, size_t n, std::string* out) {
       Enter(kKanji, &mode, out);
       SjisToJis(c, t[i + 1], 0, out);
       i += 2;
+    } else if (IsSjisExtensionLead(c)) {
+      i += 2;
     } else {
       Enter(kAscii, &mode, out);
       out->push_back(static_cast<char>(c));
@@ -87,6 +93,8 @@ void SjisToEucText(const uint8_t* t, size_t n, std::string* out) {
     } else if (IsSjisLead(c)) {
       if (i + 1 >= n) break;
       SjisToJis(c, t[i + 1], 0x80, out);
+      i += 2;
+    } else if (IsSjisExtensionLead(c)) {
       i += 2;
     } else {
       out->push_back(static_cast<char>(c));
@@ -273,6 +281,13 @@ void ConvertJapaneseCode(int targetCode, const uint8_t* text, size_t length,
   // Half-width katakana alone never decides; a JIS text must still have its
   // escape sequences read.
   if (code == JAPANESE_NONE && assumedSource == JAPANESE_JIS) code = JAPANESE_JIS;
+  ConvertJapaneseText(targetCode, text, n, output, code);
+}
+
+void ConvertJapaneseText(int targetCode, const uint8_t* text, size_t length,
+                         std::string* output, int code) {
+  size_t n = TextLength(text, length);
+  if (n == 0) return;
   bool fromJis = code == JAPANESE_JIS || code == JAPANESE_JIS_OLD;
   output->reserve(output->size() + 2 * n + 16);
   if (targetCode == JAPANESE_JIS && code == JAPANESE_EUC) {

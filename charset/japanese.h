@@ -26,5 +26,9 @@ int DetectJapaneseCode(const uint8_t* text, size_t length);
 // JIS X 0208 with ESC $ B and ends in ASCII mode.
 void ConvertJapaneseCode(int targetCode, const uint8_t* text, size_t length,
                          std::string* output, int assumedSource);
+// The same for a text whose code is known (JAPANESE_JIS, JAPANESE_EUC or
+// JAPANESE_SJIS): nothing is detected.
+void ConvertJapaneseText(int targetCode, const uint8_t* text, size_t length,
+                         std::string* output, int sourceCode);
 
 #endif  // LUMEN_CHARSET_JAPANESE_H_

@@ -66,6 +66,9 @@ TEST(ConvertJapaneseCodeTest, EveryDirection) {
       {kJis, "\x82\xa0z\xb1", kSjis, "\x1b$B$\"\x1b(Bz\x1b(I1\x1b(B"},
       {kEuc, "\x82\xa0z\xb1", kSjis, "\xa4\xa2z\x8e\xb1"},
       {kEuc, "\x88\x9f\xea\xa4", kSjis, "\xb0\xa1\xf4\xa6"},
+      // Extension characters (lead bytes F0..FC) have no JIS or EUC form.
+      {kJis, "\x82\xa0\xfa\x57z\xfa", kSjis, "\x1b$B$\"\x1b(Bz"},
+      {kEuc, "\x82\xa0\xfa\x57z", kSjis, "\xa4\xa2z"},
       // EUC to Shift_JIS and JIS.
       {kSjis, "\xa4\xa2z\x8e\xb1", kEuc, "\x82\xa0z\xb1"},
       {kJis, "\xa4\xa2z", kEuc, "\x1b$B$\"\x1b(Bz"},

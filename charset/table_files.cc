@@ -1,5 +1,6 @@
 // Loading the table files into the process-wide tables.
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -57,7 +58,6 @@ const char* const kDoubleByteFiles[] = {
     "TB_shiftjis_ucs2.txt",
 };
 
-const char kAsciiFile[] = "TB_ascii_ucs2.txt";
 const char kIsoFile[] = "TB_iso8859.txt";
 const char kSimplifiedToTraditionalFile[] = "TB_ucs2chsimp_ucs2chtrad.txt";
 const char kEntityFile[] = "TB_unicode_entities.txt";
@@ -229,7 +229,8 @@ bool ReadDoubleByteFile(int family, const std::string& path) {
 bool ReadSimplifiedToTraditional(const char* directory) {
   TableFile file(TablePath(directory, kSimplifiedToTraditionalFile));
   if (!file.open()) return false;
-  uint16_t* reverse = Tables().doubleReverse[CHARSET_CHINESETRADITIONAL - CHARSET_CHINESESIMPLIFIED];
+  const int slot = CHARSET_CHINESETRADITIONAL - CHARSET_CHINESESIMPLIFIED;
+  uint16_t* reverse = Tables().doubleReverse[slot];
   LineSplitter lines(file.text(), kShortLine);
   std::string_view line;
   while (lines.Next(&line)) {
@@ -252,17 +253,34 @@ int LoadDoubleByteFamily(int family, const char* directory) {
   return 0;
 }
 
-// One decimal code point at the start of each line.
+// One decimal code point at the start of each line, read as through a 500-byte
+// line buffer. The file has tens of thousands of lines and is read by every run
+// that writes ASCII, so plain digits take a short path.
 void LoadEntities(const char* directory) {
   TableStore& t = Tables();
   std::memset(t.entities, 0, sizeof t.entities);
   TableFile file(TablePath(directory, kEntityFile));
   if (!file.open()) return;
-  LineSplitter lines(file.text(), kLongLine);
-  std::string_view line;
-  while (lines.Next(&line)) {
-    int64_t code;
-    if (ParseInteger(line, 10, &code) > 0 && InRange(code, 0xFFFF)) t.entities[code] = 1;
+  std::string_view text = file.text();
+  const char* p = text.data();
+  size_t pos = 0;
+  while (pos < text.size()) {
+    size_t limit = std::min(text.size(), pos + kLongLine - 1);
+    const void* feed = std::memchr(p + pos, '\n', limit - pos);
+    size_t end = feed != nullptr ? static_cast<const char*>(feed) - p + 1 : limit;
+    if (p[pos] >= '0' && p[pos] <= '9') {
+      uint32_t code = 0;
+      for (size_t i = pos; i < end && p[i] >= '0' && p[i] <= '9' && code <= 0xFFFF; ++i) {
+        code = code * 10 + static_cast<uint32_t>(p[i] - '0');
+      }
+      if (code <= 0xFFFF) t.entities[code] = 1;
+    } else {
+      int64_t code;
+      if (ParseInteger(text.substr(pos, end - pos), 10, &code) > 0 && InRange(code, 0xFFFF)) {
+        t.entities[code] = 1;
+      }
+    }
+    pos = end;
   }
   t.entitiesLoaded = true;
 }

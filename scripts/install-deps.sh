@@ -1,7 +1,7 @@
 #!/bin/sh
 # Installs the Debian packages the build and tests need, when they are missing.
 set -eu
-packages="cmake g++ make libgtest-dev"
+packages="cmake g++ make libgtest-dev python3"
 missing=""
 for package in $packages; do
   dpkg -s "$package" >/dev/null 2>&1 || missing="$missing $package"

@@ -50,6 +50,16 @@ TEST_F(AppEndToEnd, UnsupportedNamesGetPageNineOverAnyOutput) {
   }
 }
 
+TEST_F(AppEndToEnd, UnreadableInputOfASupportedNameGetsPageOne) {
+  writeConfig("[Configuration]\nHTMLError9=p9.html\nHTMLError1=p1.html\n");
+  mkdir(dir_.file("folder.xls").c_str(), 0755);
+  for (const char* name : {"missing.xls", "MISSING.XlS", "folder.xls", "a/b/c.xls"}) {
+    writeFile(dir_.file("out.html"), std::string(5000, 'p'));
+    EXPECT_EQ(run({name, "out.html"}), 0) << name;
+    EXPECT_EQ(output(), kPage1) << name;
+  }
+}
+
 TEST_F(AppEndToEnd, MissingEmptyOrUnreadableConfigurationWritesNothing) {
   writeFile(dir_.file("out.html"), "previous output");
   EXPECT_EQ(run({"x.txt", "out.html"}), 0);  // no lumen.cfg at all

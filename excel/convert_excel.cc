@@ -1,0 +1,79 @@
+#include <cstdio>
+#include <cstdlib>
+
+#include "config/config.h"
+#include "excel/excel.h"
+#include "excel/output.h"
+#include "excel/records.h"
+#include "excel/settings.h"
+#include "excel/stream.h"
+#include "excel/workbook.h"
+#include "storage/compound_file.h"
+#include "util/files.h"
+#include "util/memory.h"
+
+namespace {
+
+constexpr int kNoInput = -1;
+constexpr int kNotCompound = -4;
+constexpr int kNoOutput = -5;
+constexpr int kNoConfig = -7;
+constexpr int kNoWorkbook = -8;
+
+struct ConfigCloser {
+  ConfigFile* config = nullptr;
+  ~ConfigCloser() { configFree(&config); }
+};
+
+struct CompoundCloser {
+  CompoundFile* compound = nullptr;
+  ~CompoundCloser() { CloseCompoundFile(&compound); }
+};
+
+int runWalk(const ExcelSettings& settings, CompoundFile* compound, FILE* input, uint32_t entry,
+            const char* inputPath, const char* outputPath) {
+  FilePtr outputFile(openFile(outputPath, "w+b"));
+  if (!outputFile) return kNoOutput;
+  int result;
+  {
+    ExcelOutput output(outputFile.get());
+    ExcelState state(&settings, &output);
+    writeDocumentStart(&state, compound, input, inputPath);
+
+    char* image = nullptr;
+    long imageRead = readWholeFile(inputPath, &image);
+    CharPtr imageOwner(image);
+    uint64_t fileSize = static_cast<uint64_t>(fileSizeByName(inputPath));
+    size_t imageLength = imageRead > 0 ? static_cast<size_t>(imageRead) : 0;
+    if (fileSize < imageLength) imageLength = static_cast<size_t>(fileSize);
+    WorkbookStream stream(compound, input, entry, std::move(imageOwner), imageLength);
+
+    result = walkWorkbook(&state, &stream, fileSize);
+    writeDocumentEnd(&state);
+  }
+  return result;
+}
+
+}  // namespace
+
+int convertExcel(const char* inputPath, const char* outputPath, const char* configPath,
+                 const char* section) {
+  FilePtr input(openFile(inputPath, "rb"));
+
+  ConfigCloser config;
+  if (configLoad(&config.config, configPath, 0) != 0) return kNoConfig;
+  ExcelSettings settings;
+  readExcelSettings(config.config, section, &settings);
+
+  if (!input) return kNoInput;
+  CompoundCloser compound;
+  compound.compound = OpenCompoundFile(input.get());
+  if (compound.compound == nullptr) return kNotCompound;
+  if (compound.compound->entryCount == 0) return kNoWorkbook;
+  // "WorkBook" (BIFF8) or "Book" (BIFF5), any case; one directly in the root wins.
+  int32_t entry = FindContentStream(compound.compound, "WorkBook", "Book");
+  if (entry < 0) return kNoWorkbook;
+
+  return runWalk(settings, compound.compound, input.get(), static_cast<uint32_t>(entry), inputPath,
+                 outputPath);
+}

@@ -1,0 +1,273 @@
+#include "excel/records.h"
+
+#include "excel/numbers.h"
+#include "excel/output.h"
+#include "excel/strings.h"
+#include "util/byte_reader.h"
+
+namespace {
+
+// The string of `count` characters that starts at offset in the body.
+ExcelString stringAt(ExcelState* state, const uint8_t* body, size_t length, size_t offset,
+                     uint32_t count) {
+  if (offset > length) return ExcelString();
+  return decodeExcelString(body + offset, length - offset, count, state->settings->outputCharset,
+                           &state->charsetContext);
+}
+
+bool htmlMode(const ExcelState* state) { return !state->settings->outputXml; }
+
+void onBof(ExcelState* state, uint16_t type, ByteReader& r) {
+  if (state->versionKnown) return;
+  if (type == kRecordBof) {
+    uint16_t version = r.u16At(0);
+    if (!r.ok()) return;
+    state->biff8 = version >= 0x0600;
+  } else {
+    state->biff8 = false;
+  }
+  state->versionKnown = true;
+}
+
+// A header or footer: in BIFF8 a 16-bit count and a string with its option byte;
+// before, a one-byte count and 8-bit characters.
+void onHeaderFooter(ExcelState* state, ByteReader& r) {
+  if (!htmlMode(state) || !state->settings->includeHeaderAndFooter) return;
+  if (state->biff8) {
+    uint16_t count = r.u16At(0);
+    if (!r.ok()) return;
+    writeTextLine(state, stringAt(state, r.data(), r.size(), 2, count));
+  } else {
+    uint8_t count = r.u8At(0);
+    if (!r.ok()) return;
+    writeTextLine(state, stringAt(state, r.data(), r.size(), 1, count));
+  }
+}
+
+// BOUNDSHEET: the 32-bit position of the sheet's BOF, two bytes of flags, then the
+// name. BIFF8 stores a one-byte count at 6 and the option byte at 7; older
+// versions a one-byte count at 6 and 8-bit characters from 7.
+void onBoundSheet(ExcelState* state, ByteReader& r) {
+  uint32_t position = r.u32At(0);
+  uint8_t count = r.u8At(6);
+  uint8_t option = state->biff8 ? r.u8At(7) : 0;
+  if (!r.ok()) return;
+  ExcelString name;
+  if (!state->biff8 || (option & 0x01)) {
+    name = stringAt(state, r.data(), r.size(), 7, count);
+  } else {
+    // 8-bit names as they have always been read: the count word at 6, the
+    // characters from 8.
+    name = stringAt(state, r.data(), r.size(), 8, r.u16At(6));
+  }
+  if (htmlMode(state)) {
+    writeTextLine(state, name);
+    return;
+  }
+  state->sheetPositions.push_back(position);
+  state->sheetNames.push_back(name.hasText ? std::move(name.text) : std::string());
+}
+
+// FORMAT: the format index and the format text, whose beginning tells whether it
+// shows dates. BIFF8 has a 16-bit count at 2 and the option byte at 4 before the
+// characters; older versions a one-byte count at 2 and the characters from 3.
+void onFormat(ExcelState* state, ByteReader& r) {
+  uint16_t index = r.u16At(0);
+  uint8_t count = r.u8At(2);
+  size_t start = state->biff8 ? 5 : 3;
+  const uint8_t* text = r.bytesAt(start, count);
+  if (!r.ok()) return;
+  if (formatTextIsDate(reinterpret_cast<const char*>(text), count)) {
+    state->dateFormats.insert(index);
+  }
+}
+
+// DIMENSIONS: BIFF8 has 32-bit rows, then the first and last column + 1 at 8 and
+// 10 and a reserved word at 12; the older 10-byte layout has 16-bit rows and the
+// last column + 1 at 6. A record too short for the word at 12 is the older layout.
+void onDimensions(ExcelState* state, ByteReader& r) {
+  uint16_t limit;
+  if (r.has(12, 2)) {
+    limit = r.u16At(12) == 0 ? r.u16At(10) : r.u16At(6);
+  } else {
+    limit = r.u16At(6);
+  }
+  if (!r.ok()) return;
+  state->previousColumnLimit = state->columnLimit;
+  state->columnLimit = limit;
+}
+
+void onSst(ExcelState* state, const uint8_t* body, size_t length,
+           const std::vector<ContinuationStart>& continuations) {
+  state->sharedStrings.decode(body, length, continuations, state->settings->outputCharset,
+                              &state->charsetContext);
+  if (htmlMode(state)) {
+    writeSharedStringLines(state, state->sharedStrings);
+    state->sharedStrings.clear();
+  }
+}
+
+}  // namespace
+
+int dispatchRecord(ExcelState* state, uint16_t type, const uint8_t* body, size_t length,
+                   const std::vector<ContinuationStart>& continuations) {
+  ByteReader r(body, length);
+  switch (type) {
+    case kRecordBof:
+    case kRecordBof2:
+    case kRecordBof3:
+    case kRecordBof4:
+      onBof(state, type, r);
+      break;
+    case kRecordOldLabel:
+    case kRecordRString:
+    case kRecordName: {
+      uint16_t count = r.u16At(6);
+      if (r.ok() && length >= 8 && htmlMode(state)) {
+        writeTextLine(state, stringAt(state, body, length, 8, count));
+      }
+      break;
+    }
+    case kRecordFormula:
+    case kRecordNumber: {
+      uint16_t row = r.u16At(0);
+      uint16_t column = r.u16At(2);
+      double value = r.f64At(6);
+      if (!r.ok()) break;
+      if (htmlMode(state)) {
+        writeNumberLine(state, value);
+      } else {
+        writeNumberCell(state, row, column, value);
+      }
+      break;
+    }
+    case kRecordHeader:
+    case kRecordFooter:
+      onHeaderFooter(state, r);
+      break;
+    case kRecordNote: {
+      uint16_t count = r.u16At(4);
+      if (r.ok() && length >= 6 && htmlMode(state)) {
+        writeTextLine(state, stringAt(state, body, length, 6, count));
+      }
+      break;
+    }
+    case kRecordFilePass:
+      return kExcelEncrypted;
+    case kRecordFont: {
+      uint16_t weight = r.u16At(6);
+      if (r.ok()) state->fontWeights.push_back(weight);
+      break;
+    }
+    case kRecordBoundSheet:
+      onBoundSheet(state, r);
+      break;
+    case kRecordMulRk:
+      if (length < 6) break;
+      if (htmlMode(state)) {
+        writeMulrkValues(state, body, length);
+      } else {
+        writeMulrkCell(state, body, length);
+      }
+      break;
+    case kRecordType223: {
+      uint16_t count = r.u16At(0);
+      if (r.ok() && htmlMode(state)) {
+        writeTextLine(state, stringAt(state, body, length, 2, count));
+      }
+      break;
+    }
+    case kRecordXf: {
+      uint16_t font = r.u16At(0);
+      uint16_t format = r.u16At(2);
+      if (!r.ok()) break;
+      state->xfFonts.push_back(font);
+      state->xfFormats.push_back(format);
+      break;
+    }
+    case kRecordSst:
+      onSst(state, body, length, continuations);
+      break;
+    case kRecordLabelSst: {
+      uint16_t row = r.u16At(0);
+      uint16_t column = r.u16At(2);
+      uint16_t xf = r.u16At(4);
+      uint32_t index = r.u32At(6);
+      if (r.ok() && !htmlMode(state)) writeSharedStringCell(state, row, column, xf, index);
+      break;
+    }
+    case kRecordDimensions:
+      onDimensions(state, r);
+      break;
+    case kRecordLabel: {
+      uint16_t row = r.u16At(0);
+      uint16_t column = r.u16At(2);
+      uint16_t xf = r.u16At(4);
+      uint16_t count = r.u16At(6);
+      if (!r.ok()) break;
+      ExcelString text = stringAt(state, body, length, 8, count);
+      if (htmlMode(state)) {
+        writeTextLine(state, text);
+      } else {
+        writeInlineTextCell(state, row, column, xf, text);
+      }
+      break;
+    }
+    case kRecordString: {
+      uint8_t count = r.u8At(0);
+      if (r.ok() && length >= 2 && htmlMode(state)) {
+        writeTextLine(state, stringAt(state, body, length, 2, count));
+      }
+      break;
+    }
+    case kRecordRk: {
+      uint16_t row = r.u16At(0);
+      uint16_t column = r.u16At(2);
+      uint16_t xf = r.u16At(4);
+      uint32_t rk = r.u32At(6);
+      if (!r.ok()) break;
+      if (htmlMode(state)) {
+        writeRkValue(state, xf, rk);
+      } else {
+        writeRkCell(state, row, column, xf, rk);
+      }
+      break;
+    }
+    case kRecordFormat:
+      onFormat(state, r);
+      break;
+    case kRecordSeriesText: {
+      uint8_t count = r.u8At(2);
+      if (r.ok() && htmlMode(state)) {
+        writeTextLine(state, stringAt(state, body, length, 3, count));
+      }
+      break;
+    }
+    default:
+      break;
+  }
+  return 0;
+}
+
+int walkWorkbook(ExcelState* state, WorkbookStream* stream, uint64_t fileSize) {
+  uint64_t position = 0;
+  ExcelRecord record;
+  for (;;) {
+    readRecord(stream, &position, &record);
+    state->streamPosition = position;
+    if (!record.bodyRead) {
+      // An empty record has no body to read and is skipped; any other record
+      // that cannot be read ends the stream.
+      if (!record.headerRead || record.length != 0) return 0;
+    } else {
+      int result =
+          dispatchRecord(state, record.type, record.data, record.size, record.continuations);
+      if (result != 0) return result;
+    }
+    if (state->sizeLimitReached) {
+      writeSizeLimitStop(state);
+      return 0;
+    }
+    if (position > fileSize) return 0;
+  }
+}

@@ -1,0 +1,211 @@
+#include "excel/strings.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "util/byte_reader.h"
+#include "util/memory.h"
+
+namespace {
+
+constexpr uint8_t kNotOptionBits = 0xF2;
+constexpr uint8_t kOption16Bit = 0x01;
+constexpr uint8_t kOptionExtended = 0x04;
+constexpr uint8_t kOptionRichText = 0x08;
+constexpr uint32_t kMaxUniqueStrings = 999999;
+
+}  // namespace
+
+std::string escapeExcelText(const char* bytes, size_t length) {
+  // The text ends at its first 0 byte, as every text handed on does.
+  const void* zero = std::memchr(bytes, 0, length);
+  if (zero != nullptr) length = static_cast<size_t>(static_cast<const char*>(zero) - bytes);
+  std::string text;
+  text.reserve(length + 8);
+  for (size_t i = 0; i < length; ++i) {
+    char c = bytes[i];
+    if (c == '<') {
+      text += "&lt;";
+    } else if (c == '>') {
+      text += "&gt;";
+    } else if (c == '\'') {
+      text += '"';
+    } else {
+      text += c;
+    }
+  }
+  return text;
+}
+
+namespace {
+
+struct StringLayout {
+  uint64_t header = 0;      // option byte, run count and extended length
+  uint64_t byteLength = 0;  // bytes of the characters
+  uint64_t trailing = 0;    // rich-text runs and extended data after them
+  bool wide = false;
+};
+
+StringLayout layoutOf(const uint8_t* data, size_t available, uint32_t count) {
+  ByteReader reader(data, available);
+  StringLayout layout;
+  layout.byteLength = count;
+  uint8_t first = reader.u8At(0);
+  if ((first & kNotOptionBits) != 0) return layout;
+  layout.header = 1;
+  if (first & kOption16Bit) {
+    layout.wide = true;
+    layout.byteLength = 2 * static_cast<uint64_t>(count);
+  }
+  if ((first & kOptionRichText) && reader.has(layout.header, 2)) {
+    layout.trailing += 4 * static_cast<uint64_t>(reader.u16At(layout.header));
+    layout.header += 2;
+  }
+  if ((first & kOptionExtended) && reader.has(layout.header, 4)) {
+    layout.trailing += reader.u32At(layout.header);
+    layout.header += 4;
+  }
+  return layout;
+}
+
+// The text of UTF-16LE characters: converted, then escaped; present but empty
+// when the conversion gave nothing; absent when it failed.
+void convertWide(const uint8_t* characters, size_t byteLength, CharsetId target,
+                 const CharsetContext* context, ExcelString* result) {
+  if (byteLength > INT32_MAX) return;
+  char* converted = nullptr;
+  int32_t convertedLength = 0;
+  ConvertCharset(CHARSET_UCS2, target, characters, static_cast<int32_t>(byteLength), &converted,
+                 &convertedLength, context);
+  CharPtr owner(converted);
+  if (converted == nullptr) return;
+  result->hasText = true;
+  if (convertedLength > 0) {
+    result->text = escapeExcelText(converted, static_cast<size_t>(convertedLength));
+  }
+}
+
+// A 16-bit shared string whose characters run into continuations. `start` is the
+// offset of its first character in the body. Characters stored 8-bit after a
+// continuation's option byte are widened, so that the whole string converts at
+// once. Returns the offset just past the last character, or 0 when the string's
+// characters do not fit in the body (no text then).
+size_t readSplitWideString(const uint8_t* body, size_t length, size_t start, uint32_t count,
+                           const std::vector<ContinuationStart>& continuations,
+                           std::string* units) {
+  size_t position = start;
+  bool wide = true;
+  uint32_t left = count;
+  size_t next = 0;
+  while (next < continuations.size() && continuations[next].offset < start) ++next;
+  while (left > 0) {
+    size_t segmentEnd = next < continuations.size() ? continuations[next].offset : length;
+    size_t width = wide ? 2 : 1;
+    size_t fit = (segmentEnd > position ? segmentEnd - position : 0) / width;
+    size_t take = fit < left ? fit : left;
+    for (size_t i = 0; i < take; ++i) {
+      units->push_back(static_cast<char>(body[position]));
+      units->push_back(wide ? static_cast<char>(body[position + 1]) : '\0');
+      position += width;
+    }
+    left -= static_cast<uint32_t>(take);
+    if (left == 0) break;
+    if (next >= continuations.size() || segmentEnd >= length) return 0;
+    // A new record: its first byte is the option byte of the remaining characters.
+    position = segmentEnd;
+    if (continuations[next].droppedZero) {
+      wide = false;
+    } else {
+      wide = (body[position] & kOption16Bit) != 0;
+      position += 1;
+    }
+    ++next;
+  }
+  return position;
+}
+
+}  // namespace
+
+ExcelString decodeExcelString(const uint8_t* data, size_t available, uint32_t count,
+                              CharsetId target, const CharsetContext* context) {
+  ExcelString result;
+  if (data == nullptr || available == 0) {
+    result.occupies = count;
+    return result;
+  }
+  StringLayout layout = layoutOf(data, available, count);
+  result.occupies = layout.header + layout.byteLength + layout.trailing;
+  ByteReader reader(data, available);
+  if (layout.byteLength == 0 || !reader.has(layout.header, layout.byteLength)) return result;
+  const uint8_t* characters = data + layout.header;
+  if (layout.wide) {
+    convertWide(characters, layout.byteLength, target, context, &result);
+  } else {
+    result.hasText = true;
+    result.text = escapeExcelText(reinterpret_cast<const char*>(characters),
+                                  static_cast<size_t>(layout.byteLength));
+  }
+  return result;
+}
+
+const std::string* SharedStrings::at(uint32_t index) const {
+  if (index >= count_ || index >= slotText_.size()) return nullptr;
+  int32_t slot = slotText_[index];
+  return slot < 0 ? nullptr : &texts_[static_cast<size_t>(slot)];
+}
+
+void SharedStrings::clear() {
+  count_ = 0;
+  texts_.clear();
+  slotText_.clear();
+}
+
+void SharedStrings::decode(const uint8_t* body, size_t length,
+                           const std::vector<ContinuationStart>& continuations, CharsetId target,
+                           const CharsetContext* context) {
+  clear();
+  ByteReader reader(body, length);
+  uint32_t unique = reader.u32At(4);
+  if (!reader.ok() || unique == 0 || unique > kMaxUniqueStrings) return;
+  count_ = unique;
+  if (length < static_cast<size_t>(unique) + 4) return;
+  size_t offset = 8;
+  for (uint32_t read = 0; read < unique && length - offset > 3; ++read) {
+    uint32_t characters = reader.u16At(offset);
+    const uint8_t* data = body + offset + 2;
+    size_t available = length - offset - 2;
+    StringLayout layout = layoutOf(data, available, characters);
+    size_t charStart = offset + 2 + static_cast<size_t>(layout.header);
+    bool split = false;
+    if (layout.wide && layout.byteLength > 0 && layout.header <= available) {
+      for (const ContinuationStart& c : continuations) {
+        if (c.offset >= charStart && c.offset - charStart < layout.byteLength) {
+          split = true;
+          break;
+        }
+      }
+    }
+    ExcelString s;
+    if (!split) {
+      s = decodeExcelString(data, available, characters, target, context);
+    } else {
+      std::string units;
+      size_t end = readSplitWideString(body, length, charStart, characters, continuations, &units);
+      if (end != 0) {
+        convertWide(reinterpret_cast<const uint8_t*>(units.data()), units.size(), target, context,
+                    &s);
+        s.occupies = (end - offset - 2) + layout.trailing;
+      } else {
+        s.occupies = layout.header + layout.byteLength + layout.trailing;
+      }
+    }
+    if (s.hasText) {
+      slotText_.resize(read, -1);
+      slotText_.push_back(static_cast<int32_t>(texts_.size()));
+      texts_.push_back(std::move(s.text));
+    }
+    if (s.occupies == 0 || s.occupies >= length - offset - 2) break;
+    offset += 2 + static_cast<size_t>(s.occupies);
+  }
+}

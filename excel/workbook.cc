@@ -1,0 +1,23 @@
+#include "excel/workbook.h"
+
+#include "excel/numbers.h"
+
+ExcelState::ExcelState(const ExcelSettings* settings, ExcelOutput* output)
+    : settings(settings), out(output) {
+  // ConvertCharset only reads the directory; the settings own it.
+  charsetContext.tablesDirectory = const_cast<char*>(settings->tablesDirectory.c_str());
+  charsetContext.languageHint = -1;
+}
+
+bool cellIsBold(const ExcelState& state, uint16_t xf) {
+  if (xf >= state.xfFonts.size()) return false;
+  uint16_t font = state.xfFonts[xf];
+  if (font == 0 || font - 1u >= state.fontWeights.size()) return false;
+  return state.fontWeights[font - 1u] >= 700;
+}
+
+bool cellIsDate(const ExcelState& state, uint16_t xf) {
+  uint32_t format = xf < state.xfFormats.size() ? state.xfFormats[xf] : 0;
+  if (isBuiltInDateFormat(format)) return true;
+  return state.dateFormats.count(format) != 0;
+}

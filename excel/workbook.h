@@ -1,0 +1,52 @@
+// ExcelState: what the record walk learns about the workbook (shared strings,
+// sheets, cell formats, fonts, number formats) and where the output stands.
+#ifndef LUMEN_EXCEL_WORKBOOK_H_
+#define LUMEN_EXCEL_WORKBOOK_H_
+
+#include <cstdint>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "charset/convert.h"
+#include "excel/output.h"
+#include "excel/settings.h"
+#include "excel/strings.h"
+
+struct ExcelState {
+  ExcelState(const ExcelSettings* settings, ExcelOutput* output);
+
+  const ExcelSettings* settings;
+  CharsetContext charsetContext;
+  ExcelOutput* out;
+
+  // BIFF8 (BOF version 0x0600) or an older layout, from the first BOF record.
+  bool biff8 = true;
+  bool versionKnown = false;
+
+  SharedStrings sharedStrings;
+  std::vector<uint32_t> sheetPositions;      // stream position of each sheet's BOF
+  std::vector<std::string> sheetNames;       // parallel to sheetPositions
+  std::vector<uint16_t> xfFormats;           // number-format index of each XF
+  std::vector<uint16_t> xfFonts;             // font index of each XF
+  std::unordered_set<uint32_t> dateFormats;  // FORMAT indexes whose text is a date
+  std::vector<uint16_t> fontWeights;         // weight of each FONT record
+
+  uint32_t sheetsStarted = 0;
+  uint32_t currentRow = 0;
+  int64_t lastColumn = -1;
+  int64_t columnLimit = 0;
+  int64_t previousColumnLimit = 0;
+  bool sizeLimitReached = false;
+  uint64_t streamPosition = 0;  // just after the current record and its continuations
+};
+
+// A cell is bold when the weight of the font its XF names is 700 or more. Font
+// index n names the FONT record at position n - 1; index 0, and XF or font
+// indexes beyond the lists, are not bold.
+bool cellIsBold(const ExcelState& state, uint16_t xf);
+// A cell is a date when its XF's number format is 14 to 17, or a FORMAT record
+// with that index has a date text. A missing XF counts as format 0.
+bool cellIsDate(const ExcelState& state, uint16_t xf);
+
+#endif  // LUMEN_EXCEL_WORKBOOK_H_

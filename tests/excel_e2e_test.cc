@@ -1,0 +1,315 @@
+// End-to-end runs of the Excel converter through the lumen program, on workbooks
+// built record by record, compared byte for byte.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/biff_writer.h"
+#include "tests/cfb_writer.h"
+#include "tests/test_support.h"
+
+namespace {
+
+const char kHead[] =
+    "<META NAME=\"QVEFILENAME\" CONTENT=\"in.xls\">\n"
+    "<META NAME=\"QVEFULLFILENAME\" CONTENT=\"in.xls\">\n";
+const char kXmlStart[] = "<Docuemnt>\n<Content>\n";
+const char kXmlEnd[] = "</tr></table>\n<//content>\n</Document>\n";
+const char kEmpty[] = "<td>&nbsp;</td>\n";
+const char kPage6[] = "<HTML>encrypted</HTML>\n";
+const char kPage8[] = "<HTML>no workbook</HTML>\n";
+const char kPage4[] = "<HTML>not compound</HTML>\n";
+
+std::string Repeat(const std::string& text, int times) {
+  std::string out;
+  for (int i = 0; i < times; ++i) out += text;
+  return out;
+}
+
+class ExcelEndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    writeFile(dir_.file("e6.html"), kPage6);
+    writeFile(dir_.file("e8.html"), kPage8);
+    writeFile(dir_.file("e4.html"), kPage4);
+  }
+
+  // Converts `file` as in.xls with the given [XLS] lines and returns the output.
+  std::string Convert(const std::string& file, const std::string& settings) {
+    writeFile(dir_.file("lumen.cfg"),
+              "[Configuration]\nHTMLError4=e4.html\nHTMLError6=e6.html\n"
+              "HTMLError8=e8.html\n[XLS]\n" +
+                  settings);
+    writeFile(dir_.file("in.xls"), file);
+    EXPECT_EQ(runLumenIn(dir_.path(), {"in.xls", "out.html"}, "TZ=UTC"), 0);
+    return readFile(dir_.file("out.html"));
+  }
+  std::string Xml(const std::string& stream) { return Convert(WorkbookFile(stream), kXml); }
+  std::string Html(const std::string& stream) { return Convert(WorkbookFile(stream), kHtml); }
+
+  static constexpr const char* kXml = "OutputCharSet=UTF8\nOutputXML=1\n";
+  static constexpr const char* kHtml = "OutputCharSet=UTF8\n";
+  ScratchDir dir_;
+};
+
+// Two fonts (normal, bold) and XF 0 normal, XF 1 bold.
+std::string FontsAndXfs() {
+  return FontRecord(400) + FontRecord(700) + XfRecord(1, 0) + XfRecord(2, 0);
+}
+
+TEST_F(ExcelEndToEnd, TwoSheetsInXmlMode) {
+  std::string stream = WorkbookStream(
+      kBiff8, FontsAndXfs() + SstRecord({"Name", "Total"}),
+      {Sheet8("First", DimensionsRecord(3) + LabelSstRecord(0, 0, 0, 0) +
+                           RkRecord(0, 1, 0, RkInteger(7)) + NumberRecord(1, 0, 0, 2.5)),
+       Sheet8("Second", DimensionsRecord(2) + LabelSstRecord(0, 0, 0, 1) +
+                            RkRecord(1, 1, 0, RkInteger(-5)))});
+  std::string expected = std::string(kXmlStart) +
+                         "<h3>\nFirst\n</h3>\n<table border='0'>\n"
+                         "\n<td> \nName\n</td>"
+                         "<td > 7 </td> " +
+                         kEmpty + "</tr>\n<tr>\n<td>2.5   </td> " + kEmpty + kEmpty +
+                         "</tr></table>\n"
+                         "<h3>\nSecond\n</h3>\n<table border='0'>\n"
+                         "\n<td> \nTotal\n</td>" +
+                         kEmpty + "</tr>\n<tr>\n" + kEmpty + "<td > -5 </td> " + kXmlEnd;
+  EXPECT_EQ(Xml(stream), expected);
+}
+
+TEST_F(ExcelEndToEnd, ColumnGapsAndRowsBelowZero) {
+  // Cells in columns 0 and 3 of a sheet five columns wide; the sheet's first row
+  // is row 2, so its first cell pads and closes a row that was never opened.
+  std::string stream = WorkbookStream(
+      kBiff8, FontsAndXfs(),
+      {Sheet8("S", DimensionsRecord(5) + RkRecord(2, 0, 0, RkInteger(1)) +
+                       RkRecord(2, 3, 0, RkInteger(4)) + RkRecord(3, 0, 0, RkInteger(5)))});
+  std::string expected = std::string(kXmlStart) + "<h3>\nS\n</h3>\n<table border='0'>\n" +
+                         Repeat(kEmpty, 5) + "</tr>\n<tr>\n<td > 1 </td> " + kEmpty + kEmpty +
+                         "<td > 4 </td> " + kEmpty + "</tr>\n<tr>\n" + "<td > 5 </td> " + kXmlEnd;
+  EXPECT_EQ(Xml(stream), expected);
+}
+
+TEST_F(ExcelEndToEnd, BoldCellsInBothModes) {
+  std::string cells = DimensionsRecord(3) + LabelSstRecord(0, 0, 1, 0) +
+                      LabelRecord(0, 1, 1, 3, Biff8String("a<b")) +
+                      RkRecord(0, 2, 1, RkInteger(9)) + LabelSstRecord(1, 0, 0, 0) +
+                      LabelRecord(1, 1, 0, 2, Biff8String("it's")) +
+                      RkRecord(1, 2, 5, RkInteger(8));  // XF 5 is past the list
+  std::string stream =
+      WorkbookStream(kBiff8, FontsAndXfs() + SstRecord({"Head"}), {Sheet8("B", cells)});
+  std::string expected = std::string(kXmlStart) + "<h3>\nB\n</h3>\n<table border='0'>\n" +
+                         "\n<td> \n\n<B> \nHead\n</B> \n\n</td>" +
+                         "\n<td> \n\n<b> \na&lt;b\n</b> \n\n</td>" + "<td ><B> 9 </B></td> " +
+                         "</tr>\n<tr>\n" + "\n<td> \nHead\n</td>" + "\n<td> \nit\n</td>" +
+                         "<td > 8 </td> " + kXmlEnd;
+  EXPECT_EQ(Xml(stream), expected);
+  EXPECT_EQ(Html(stream), std::string(kHead) + "Head\nB\na&lt;b\n<B> 9 </B>it\n 8 ");
+}
+
+TEST_F(ExcelEndToEnd, NumberFormsAndMulRk) {
+  std::string cells = DimensionsRecord(6) + RkRecord(0, 0, 0, RkInteger(-5)) +
+                      RkRecord(0, 1, 0, RkInteger(12345, true)) + RkRecord(0, 2, 0, RkDouble(0.5)) +
+                      RkRecord(0, 3, 0, RkDouble(150.0, true)) +
+                      NumberRecord(0, 4, 0, 3.14159265358979) +
+                      NumberRecord(0, 5, 0, 12345678901.0) +
+                      MulRkRecord(1, 1, {{0, RkDouble(2.5)}, {0, RkInteger(3)}});
+  std::string stream = WorkbookStream(kBiff8, FontsAndXfs(), {Sheet8("N", cells)});
+  EXPECT_EQ(Html(stream), std::string(kHead) +
+                              "N\n -5  123.450000  0.500000  1.500000 3.14159   \n"
+                              "1.23457e+10   \n 2.500000 </td><td> 3 \n");
+  // After the run the last column is its last value's; the document end pads
+  // nothing.
+  std::string expected = std::string(kXmlStart) + "<h3>\nN\n</h3>\n<table border='0'>\n" +
+                         "<td > -5 </td> <td > 123.450000 </td> <td > 0.500000 </td> "
+                         "<td > 1.500000 </td> <td>3.14159   </td> <td>1.23457e+10   </td> " +
+                         "</tr>\n<tr>\n" + kEmpty + "<td > 2.500000 </td><td> 3 \n</td> " + kXmlEnd;
+  EXPECT_EQ(Xml(stream), expected);
+}
+
+TEST_F(ExcelEndToEnd, DatesAroundTheEpochOffset) {
+  // XF 0 general, XF 1 built-in date format 14, XF 2 a FORMAT record's date text,
+  // XF 3 a FORMAT record whose text is no date.
+  std::string globals = FontRecord(400) + FormatRecord(164, "mm/dd/yy;@") +
+                        FormatRecord(165, "0.00") + XfRecord(1, 0) + XfRecord(1, 14) +
+                        XfRecord(1, 164) + XfRecord(1, 165);
+  std::string cells = DimensionsRecord(1) + RkRecord(0, 0, 1, RkInteger(25569)) +
+                      RkRecord(1, 0, 1, RkInteger(25550)) + RkRecord(2, 0, 1, RkInteger(25551)) +
+                      RkRecord(3, 0, 2, RkInteger(44259)) + RkRecord(4, 0, 3, RkInteger(44259)) +
+                      RkRecord(5, 0, 0, RkInteger(25569)) +
+                      NumberRecord(6, 0, 1, 25569.0);  // NUMBER cells are never dates
+  std::string stream = WorkbookStream(kBiff8, globals, {Sheet8("D", cells)});
+  EXPECT_EQ(Html(stream),
+            std::string(kHead) + "D\n 01-01-70  14-12-69  04-03-21  44259  25569 25569   \n");
+}
+
+TEST_F(ExcelEndToEnd, SharedStringsSplitByContinue) {
+  // The SST body ends inside the second string; the CONTINUE that carries its
+  // rest starts with the option byte 0, which is dropped. A second table's
+  // CONTINUE starts with 1, which stays as a character.
+  std::string start =
+      LeU32(2) + LeU32(2) + LeU16(3) + Biff8String("one") + LeU16(5) + Biff8String("tw");
+  std::string sst = BiffRecord(0x00FC, start) + BiffRecord(0x003C, std::string(1, '\0') + "ooo");
+  std::string stream = WorkbookStream(kBiff8, FontsAndXfs() + sst, {Sheet8("S", "")});
+  EXPECT_EQ(Html(stream), std::string(kHead) + "one\ntwooo\nS\n");
+
+  std::string kept =
+      BiffRecord(0x00FC, LeU32(1) + LeU32(1) + LeU16(4) + Biff8String("ab")) + BiffRecord(0x003C,
+                                                                                          "\x01"
+                                                                                          "cd");
+  stream = WorkbookStream(kBiff8, kept, {Sheet8("S", "")});
+  EXPECT_EQ(Html(stream), std::string(kHead) +
+                              "ab\x01"
+                              "c\nS\n");
+}
+
+TEST_F(ExcelEndToEnd, HtmlModeTextRecordsAndSheetNames) {
+  std::string globals = FontsAndXfs() + BiffRecord(0x0014, LeU16(9) + Biff8String("&CHead 'x'")) +
+                        BiffRecord(0x0015, LeU16(2) + Biff16String(u"\u03a3\u03b1"));
+  std::string stream =
+      WorkbookStream(kBiff8, globals,
+                     {Sheet8("Plain", ""), Sheet16(u"\u0395\u03bb\u03bb\u03ac\u03b4\u03b1", ""),
+                      Sheet16(u"\u0420\u0443\u0441", "")});
+  EXPECT_EQ(Html(stream), std::string(kHead) +
+                              "&CHead \"x\n\xce\xa3\xce\xb1\nPlain\n"
+                              "\xce\x95\xce\xbb\xce\xbb\xce\xac\xce\xb4\xce\xb1\n"
+                              "\xd0\xa0\xd1\x83\xd1\x81\n");
+  // Without IncludeHeaderAndFooter the header and footer lines go.
+  EXPECT_EQ(
+      Convert(WorkbookFile(stream), std::string(kHtml) + "IncludeHeaderAndFooter=0\n"),
+      std::string(kHead) +
+          "Plain\n\xce\x95\xce\xbb\xce\xbb\xce\xac\xce\xb4\xce\xb1\n\xd0\xa0\xd1\x83\xd1\x81\n");
+}
+
+TEST_F(ExcelEndToEnd, Biff5BookStream) {
+  // BIFF5: names, headers and labels are 8-bit text without option bytes.
+  std::string globals =
+      FontRecord(400) + XfRecord(1, 0) + BiffRecord(0x0014, std::string(1, '\x06') + "Header");
+  std::string cells = BiffRecord(0x0200, LeU16(0) + LeU16(2) + LeU16(0) + LeU16(2) + LeU16(0)) +
+                      LabelRecord(0, 0, 0, 5, "Alpha") + RkRecord(0, 1, 0, RkInteger(3)) +
+                      LabelRecord(1, 1, 0, 4, "Beta");
+  std::string stream =
+      WorkbookStream(kBiff5, globals, {Sheet5("Blatt", cells), Sheet5("Zwei", "")});
+  std::string file = WorkbookFile(stream, "Book");
+  EXPECT_EQ(Convert(file, kHtml), std::string(kHead) + "Header\nBlatt\nZwei\nAlpha\n 3 Beta\n");
+  EXPECT_EQ(Convert(file, kXml), std::string(kXmlStart) +
+                                     "<h3>\nBlatt\n</h3>\n<table border='0'>\n" +
+                                     "\n<td> \nAlpha\n</td><td > 3 </td> </tr>\n<tr>\n" + kEmpty +
+                                     "\n<td> \nBeta\n</td>" + kXmlEnd);
+}
+
+TEST_F(ExcelEndToEnd, SizeLimitStopsAtACellBoundary) {
+  // Rows of four RK cells in a sheet six columns wide. The output is flushed in
+  // 4096-byte blocks; the first cell placed after the file passed 51200 bytes (the
+  // thirteenth block) is the last one.
+  std::string cells = DimensionsRecord(6);
+  for (int row = 0; row < 2000; ++row) {
+    for (int column = 0; column < 4; ++column) {
+      cells += RkRecord(static_cast<uint16_t>(row), static_cast<uint16_t>(column), 0,
+                        RkInteger(row * 10 + column));
+    }
+  }
+  std::string stream = WorkbookStream(kBiff8, FontsAndXfs(), {Sheet8("Big", cells)});
+
+  std::string expected = std::string(kXmlStart) + "<h3>\nBig\n</h3>\n<table border='0'>\n";
+  int lastColumn = -1;
+  bool stop = false;
+  for (int row = 0; row < 2000 && !stop; ++row) {
+    for (int column = 0; column < 4 && !stop; ++column) {
+      stop = (expected.size() / 4096) * 4096 > 51200;
+      if (row != 0 && column == 0) {
+        expected += Repeat(kEmpty, 6 - (lastColumn + 1)) + "</tr>\n<tr>\n";
+      }
+      expected += "<td > " + std::to_string(row * 10 + column) + " </td> ";
+      lastColumn = column;
+    }
+  }
+  expected += Repeat(kEmpty, 6 - (lastColumn + 1)) + "</tr></table>\n" + kXmlEnd;
+  std::string output = Xml(stream);
+  EXPECT_GT(output.size(), 53248u);
+  EXPECT_EQ(output, expected);
+}
+
+TEST_F(ExcelEndToEnd, HeaderFileAndFooterAreWrittenVerbatim) {
+  writeFile(dir_.file("head.txt"), "<doc note=\"100% %s %n\">\n");
+  std::string stream = WorkbookStream(
+      kBiff8, FontsAndXfs(), {Sheet8("P", DimensionsRecord(1) + RkRecord(0, 0, 0, RkInteger(1)))});
+  std::string file = WorkbookFile(stream);
+  std::string body = "<h3>\nP\n</h3>\n<table border='0'>\n<td > 1 </td> </tr></table>";
+  EXPECT_EQ(Convert(file, std::string(kXml) + "XMLHeaderFile=head.txt\nXMLFooter=\"%d%%\\n\"\n"),
+            "<doc note=\"100% %s %n\">\n" + body + "%d%%\n");
+  // An empty value or a missing file gives the built-in header.
+  for (const char* value : {"", "missing.txt"}) {
+    EXPECT_EQ(Convert(file, std::string(kXml) + "XMLHeaderFile=" + value + "\n"),
+              std::string(kXmlStart) + body + "\n<//content>\n</Document>\n")
+        << value;
+  }
+}
+
+TEST_F(ExcelEndToEnd, WorkbookWithoutSheetListGetsOneTable) {
+  std::string stream = BofRecord(kBiff8, 5) + FontsAndXfs() + EofRecord() +
+                       BofRecord(kBiff8, 0x10) + DimensionsRecord(2) +
+                       RkRecord(0, 0, 0, RkInteger(1)) + RkRecord(1, 1, 0, RkInteger(2)) +
+                       EofRecord();
+  EXPECT_EQ(Xml(stream), std::string(kXmlStart) + "<table border='0'>\n<td > 1 </td> " + kEmpty +
+                             "</tr>\n<tr>\n" + kEmpty + "<td > 2 </td> " + kXmlEnd);
+}
+
+TEST_F(ExcelEndToEnd, FailuresGetTheirPages) {
+  std::string encrypted =
+      WorkbookStream(kBiff8, BiffRecord(0x002F, LeU16(1) + std::string(52, '\x11')) + FontsAndXfs(),
+                     {Sheet8("S", DimensionsRecord(1) + RkRecord(0, 0, 0, RkInteger(1)))});
+  EXPECT_EQ(Convert(WorkbookFile(encrypted), kXml), kPage6);
+  EXPECT_EQ(Convert(WorkbookFile(encrypted), kHtml), kPage6);
+
+  std::string stream = WorkbookStream(kBiff8, FontsAndXfs(), {Sheet8("S", "")});
+  EXPECT_EQ(Convert(WorkbookFile(stream, "Sheets"), kHtml), kPage8);
+  EXPECT_EQ(Convert(BuildCompoundFile({}), kHtml), kPage8);
+  EXPECT_EQ(Convert("not a compound file at all", kHtml), kPage4);
+  // The stream name is found in any letter case.
+  EXPECT_EQ(Convert(WorkbookFile(stream, "WORKBOOK"), kHtml), std::string(kHead) + "S\n");
+  EXPECT_EQ(Convert(WorkbookFile(stream, "book"), kHtml), std::string(kHead) + "S\n");
+}
+
+TEST_F(ExcelEndToEnd, StreamEndsAtItsSizeOrWhereItsSectorsEnd) {
+  // A declared size shorter than the records ends the walk at the record it cuts,
+  // as if the stream ended there; a declared size longer than the sectors that
+  // hold the stream (which cannot be read whole) ends it where the sectors end.
+  std::string cells = DimensionsRecord(4);
+  for (int i = 0; i < 400; ++i) {
+    cells += RkRecord(static_cast<uint16_t>(i / 4), static_cast<uint16_t>(i % 4), 0,
+                      RkInteger(i));
+  }
+  std::string stream = WorkbookStream(kBiff8, FontsAndXfs(), {Sheet8("Long", cells)});
+  ASSERT_GT(stream.size(), 4096u + 200u);
+  std::string whole = Html(stream);
+  ASSERT_NE(whole.find(" 399 "), std::string::npos);
+
+  const uint32_t shorter = static_cast<uint32_t>(stream.size() - 150);
+  CfbImage image = BuildCompoundImage({CfbStream{"Workbook", stream, false}});
+  image.SetEntryU32(1, kCfbEntrySize, shorter);
+  std::string cut = Html(stream.substr(0, shorter));
+  EXPECT_EQ(cut.find(" 399 "), std::string::npos);
+  EXPECT_EQ(Convert(image.bytes, kHtml), cut);
+
+  image.SetEntryU32(1, kCfbEntrySize, static_cast<uint32_t>(stream.size() + 5000));
+  EXPECT_EQ(Convert(image.bytes, kHtml), whole);
+}
+
+TEST_F(ExcelEndToEnd, MalformedRecordsAreSkipped) {
+  // Records too short for their fields, a shared-string index past the table, a
+  // MULRK of odd length, XF and font indexes past their lists, and a record whose
+  // length runs past the stream: the cells that can be read are written and the
+  // walk ends at the broken record.
+  std::string cells =
+      DimensionsRecord(2) + BiffRecord(0x027E, LeU16(0) + LeU16(0) + LeU16(0)) +
+      BiffRecord(0x0203, LeU16(0) + LeU16(0) + LeU16(0) + LeU32(0)) + LabelSstRecord(0, 0, 0, 7) +
+      BiffRecord(0x00BD, LeU16(0) + LeU16(1) + LeU16(0) + LeU32(RkInteger(6)) + "xyz") +
+      RkRecord(1, 0, 900, RkInteger(2)) + BiffRecordWithLength(0x027E, 200, LeU16(1));
+  std::string globals = FontRecord(400) + XfRecord(9, 0) + SstRecord({"only"}) +
+                        BiffRecord(0x0031, LeU16(1) + LeU16(2));
+  std::string stream = WorkbookStream(kBiff8, globals, {Sheet8("M", cells)});
+  EXPECT_EQ(Html(stream), std::string(kHead) + "only\nM\n 6 \n 2 ");
+}
+
+}  // namespace
