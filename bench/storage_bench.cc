@@ -8,8 +8,7 @@
 #include <vector>
 
 #include "storage/compound_file.h"
-// The benchmark builds from this one file; the test writer comes with it.
-#include "tests/cfb_writer.cc"
+#include "tests/cfb_writer.h"
 
 namespace {
 

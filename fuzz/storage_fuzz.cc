@@ -11,8 +11,7 @@
 
 #include "storage/compound_file.h"
 #include "storage/properties.h"
-// The fuzz target builds from this one file; the test writer comes with it.
-#include "tests/cfb_writer.cc"
+#include "tests/cfb_writer.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string input(reinterpret_cast<const char*>(data), size);
