@@ -93,6 +93,11 @@ TEST(Strings, Copies) {
   text = dupStringMax("ab", 10);
   EXPECT_STREQ(text, "ab");
   std::free(text);
+  text = dupStringMax("ab", 0);
+  EXPECT_STREQ(text, "");
+  std::free(text);
+  EXPECT_EQ(dupStringMax("ab", -1), nullptr);
+  EXPECT_EQ(dupStringMax(nullptr, 3), nullptr);
   EXPECT_EQ(dupString(nullptr), nullptr);
 }
 
