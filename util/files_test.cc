@@ -81,6 +81,18 @@ TEST(Files, WholeFileReads) {
   EXPECT_EQ(fileSizeByName(dir.file("missing").c_str()), 0);
 }
 
+TEST(Files, WholeReadOfAStreamLongerThanItsSizeStaysTerminated) {
+  // A pipe measures 0 bytes, so the read takes the 2 spare bytes of "abcdef".
+  FILE* pipe = popen("printf abcdef", "r");
+  ASSERT_NE(pipe, nullptr);
+  char* block = nullptr;
+  EXPECT_EQ(readStreamWhole(pipe, &block), 2);
+  ASSERT_NE(block, nullptr);
+  EXPECT_EQ(std::memcmp(block, "ab\0", 3), 0);
+  std::free(block);
+  pclose(pipe);
+}
+
 TEST(Files, ExistsAndCopy) {
   ScratchDir dir;
   std::string big(5000, '\0');
