@@ -54,10 +54,16 @@ TEST(ReplaceAll, PreconditionsLeaveBufferAlone) {
   replaceAll(&buffer, &length, "", "x");
   replaceAll(&buffer, &length, "<", "");
   replaceAll(&buffer, &length, nullptr, "x");
+  replaceAll(&buffer, &length, "<", nullptr);
+  replaceAll(&buffer, nullptr, "<", "x");
   int zero = 0;
   replaceAll(&buffer, &zero, "<", "x");
   EXPECT_EQ(buffer, original);
   EXPECT_EQ(length, 3);
+  buffer[0] = '\0';  // a buffer that begins with a 0 is left alone, whatever follows
+  replaceAll(&buffer, &length, "<", "x");
+  EXPECT_EQ(buffer, original);
+  EXPECT_EQ(std::memcmp(buffer, "\0<b", 3), 0);
   std::free(buffer);
   replaceAll(nullptr, &length, "<", "x");
 }
