@@ -128,6 +128,11 @@ TEST_F(Config, UnquoteDropsTrailingBackslash) {
   EXPECT_STREQ(text, "ab\"");
   char bare[] = "\"x\\";
   EXPECT_EQ(configUnquote(bare), 0);
+  char empty[] = "\"\"";
+  EXPECT_EQ(configUnquote(empty), 1);
+  EXPECT_STREQ(empty, "");
+  char lone[] = "\"";
+  EXPECT_EQ(configUnquote(lone), 0);
 }
 
 TEST_F(Config, ParseBool) {
@@ -182,6 +187,8 @@ TEST_F(Config, Lists) {
   char** items = nullptr;
   configGetList(config_, "S", "empty", &count, &items);
   configGetList(config_, "S", "missing", &count, &items);
+  EXPECT_EQ(splitList("", &count, &items), 0);
+  EXPECT_EQ(splitList(nullptr, &count, &items), 0);
   EXPECT_EQ(count, 5);
   EXPECT_EQ(items, nullptr);
 }
@@ -196,6 +203,29 @@ TEST_F(Config, DuplicateSectionsFollowTheMovingWalk) {
   EXPECT_EQ(get("", "k"), "<none>");
 }
 
+TEST_F(Config, DefaultSectionIsFoundByTheMovingWalkThenCached) {
+  // The fallback walk starts at the section just found, so it meets the second
+  // [Default] first, and every later fallback keeps that one. An in-place load has
+  // already looked up ConfigHelp/ListDefaults, whose fallback found the first.
+  const std::string text = "[Default]\nk=1\n[A]\nx=a\n[Default]\nk=2\n[B]\nx=b\n";
+  for (int flags : {CONFIG_COPY_STRINGS, 0}) {
+    const std::string expected = flags == 0 ? "1" : "2";
+    ASSERT_EQ(load(text, flags), 0);
+    EXPECT_EQ(get("A", "k"), expected) << flags;
+    EXPECT_EQ(get("B", "k"), expected) << flags;
+    EXPECT_EQ(get("default", "k"), expected) << flags;
+  }
+}
+
+TEST_F(Config, SwitchToListDefaultsIsReadOnlyInPlace) {
+  configSetReportPath(dir_.file("report.log").c_str());
+  ASSERT_EQ(load("[ConfigHelp]\nListDefaults=1\n[Default]\nshared=d\n", CONFIG_COPY_STRINGS), 0);
+  EXPECT_EQ(get("S", "shared"), "d");
+  get("S", "nowhere");
+  configFree(&config_);
+  EXPECT_FALSE(fileIsPresent(dir_.file("report.log")));
+}
+
 TEST_F(Config, ScrambledFilesLoadAsPlain) {
   const std::string plain = "[S]\nkey=value\n";
   for (int flags : {0, CONFIG_COPY_STRINGS}) {
@@ -205,6 +235,8 @@ TEST_F(Config, ScrambledFilesLoadAsPlain) {
   }
   ASSERT_EQ(load(scrambled("// comment\n[S]\nkey=v2\n")), 0);
   EXPECT_EQ(get("S", "key"), "v2");
+  ASSERT_EQ(load(scrambled("<!-- -->\n[S]\nkey=v3\n")), 0);
+  EXPECT_EQ(get("S", "key"), "v3");
   ASSERT_EQ(load(plain), 0);
   EXPECT_EQ(config_->scrambled, 0);
 }

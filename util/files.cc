@@ -48,10 +48,12 @@ long readStreamWhole(FILE* stream, char** result) {
   *result = nullptr;
   if (stream == nullptr) return 0;
   long size = streamSize(stream);
-  size_t capacity = static_cast<size_t>(size) + 2;
-  char* block = static_cast<char*>(allocZeroed(capacity));
+  size_t wanted = static_cast<size_t>(size) + 2;
+  // One byte more than is read, so that a stream holding more than its measured
+  // size (a file that grew meanwhile, a device) still ends in a 0.
+  char* block = static_cast<char*>(allocZeroed(wanted + 1));
   if (block == nullptr) return 0;
-  size_t count = std::fread(block, 1, capacity, stream);
+  size_t count = std::fread(block, 1, wanted, stream);
   if (count == 0) {
     std::free(block);
     return 0;

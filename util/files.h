@@ -24,9 +24,9 @@ long streamSize(FILE* stream);
 long fileSizeByPath(const char* path);
 // Size reported by stat; 0 when stat fails.
 long fileSizeByName(const char* path);
-// Reads up to streamSize + 2 bytes into a new zero-filled block of that size.
-// Returns the count read; when nothing was read the block is freed, *result is
-// cleared and 0 returned.
+// Reads up to streamSize + 2 bytes into a new zero-filled block, which always has
+// a 0 byte after the bytes read. Returns the count read; when nothing was read the
+// block is freed, *result is cleared and 0 returned.
 long readStreamWhole(FILE* stream, char** result);
 // Clears *result, then readStreamWhole of the file opened for binary reading.
 long readWholeFile(const char* path, char** result);

@@ -81,6 +81,18 @@ TEST(Files, WholeFileReads) {
   EXPECT_EQ(fileSizeByName(dir.file("missing").c_str()), 0);
 }
 
+TEST(Files, WholeReadOfAStreamLongerThanItsSizeStaysTerminated) {
+  // A pipe measures 0 bytes, so the read takes the 2 spare bytes of "abcdef".
+  FILE* pipe = popen("printf abcdef", "r");
+  ASSERT_NE(pipe, nullptr);
+  char* block = nullptr;
+  EXPECT_EQ(readStreamWhole(pipe, &block), 2);
+  ASSERT_NE(block, nullptr);
+  EXPECT_EQ(std::memcmp(block, "ab\0", 3), 0);
+  std::free(block);
+  pclose(pipe);
+}
+
 TEST(Files, ExistsAndCopy) {
   ScratchDir dir;
   std::string big(5000, '\0');
@@ -118,6 +130,10 @@ TEST(Memory, ZeroFillingAllocators) {
   EXPECT_EQ(block[3], 0xAA);
   for (int i = 4; i < 10; ++i) EXPECT_EQ(block[i], 0) << i;
   EXPECT_EQ(reallocOrFree(block, 0), nullptr);  // frees the block
+  block = static_cast<unsigned char*>(reallocOrFree(nullptr, 3));
+  ASSERT_NE(block, nullptr);
+  EXPECT_EQ(block[0] | block[1] | block[2], 0);
+  std::free(block);
 
   int count = 2;
   char** items = static_cast<char**>(allocArray(2, sizeof(char*)));
@@ -125,6 +141,34 @@ TEST(Memory, ZeroFillingAllocators) {
   EXPECT_EQ(freeStringArray(&count, &items), 0);
   EXPECT_EQ(items, nullptr);
   EXPECT_EQ(count, 0);
+  // Nothing to do: the count comes back unchanged.
+  count = 3;
+  EXPECT_EQ(freeStringArray(&count, &items), 3);
+  EXPECT_EQ(count, 3);
+  count = -2;
+  items = static_cast<char**>(allocArray(1, sizeof(char*)));
+  EXPECT_EQ(freeStringArray(&count, &items), -2);
+  EXPECT_NE(items, nullptr);
+  std::free(items);
+}
+
+TEST(Files, MissingArgumentsGiveNeutralResults) {
+  ScratchDir dir;
+  writeFile(dir.file("f"), "x");
+  EXPECT_EQ(openFile("", "rb"), nullptr);
+  EXPECT_EQ(openFile(nullptr, "rb"), nullptr);
+  EXPECT_EQ(openFile(dir.file("f").c_str(), nullptr), nullptr);
+  EXPECT_EQ(closeFile(nullptr), -1);
+  EXPECT_EQ(streamSize(nullptr), 0);
+  EXPECT_EQ(fileSizeByPath(""), -1);
+  EXPECT_EQ(isDirectory(""), 0);
+  EXPECT_EQ(isDirectory(nullptr), 0);
+  char* block = reinterpret_cast<char*>(1);
+  EXPECT_EQ(readWholeFile(nullptr, &block), 0);
+  EXPECT_EQ(block, nullptr);
+  long count = 0;
+  EXPECT_EQ(readFileLocked(dir.file("f").c_str(), nullptr, &count), 0);
+  EXPECT_EQ(count, -1);
 }
 
 TEST(Hash, StringCallbacks) {
@@ -135,6 +179,10 @@ TEST(Hash, StringCallbacks) {
   EXPECT_EQ(compareStrings("b", "a"), 1);
   EXPECT_EQ(compareStrings("\xe9", "a"), 1);  // bytes compare unsigned
   EXPECT_EQ(compareStrings("same", "same"), 0);
+  EXPECT_EQ(compareStrings("ab", "abc"), -1);
+  const char* base = "0123456789";
+  EXPECT_EQ(comparePointers(base + 7, base + 2), 5);
+  EXPECT_EQ(comparePointers(base + 2, base + 7), -5);
 }
 
 }  // namespace

@@ -87,6 +87,33 @@ TEST(FormatString, LongResultsFormatInFull) {
   std::free(text);
 }
 
+TEST(FormatString, ResultsAroundTheFirstCapacity) {
+  // 127 characters and a terminator fit the first 128 bytes; 128 need a resize.
+  for (size_t size : {size_t{127}, size_t{128}, size_t{129}}) {
+    std::string text(size, 'q');
+    char* formatted = formatString("%s", text.c_str());
+    ASSERT_NE(formatted, nullptr);
+    EXPECT_EQ(std::string(formatted), text);
+    std::free(formatted);
+  }
+}
+
+TEST(GrowBuffer, ResizeSetsCapacityAndKeepsTerminatedContent) {
+  GrowBuffer* buffer = growBufferFromText("abcdef");
+  ASSERT_EQ(growBufferResize(buffer, 100), buffer);
+  EXPECT_EQ(buffer->capacity, 100);
+  EXPECT_STREQ(buffer->text, "abcdef");
+  ASSERT_EQ(growBufferResize(buffer, 4), buffer);
+  EXPECT_EQ(buffer->capacity, 4);
+  EXPECT_EQ(buffer->length, 3);
+  EXPECT_STREQ(buffer->text, "abc");
+  ASSERT_TRUE(growBufferAppend(buffer, "x"));  // 3 + 1 + 10 is not below 4
+  EXPECT_EQ(buffer->capacity, 2 * 4 + 2 + 20);
+  EXPECT_STREQ(buffer->text, "abcx");
+  EXPECT_EQ(growBufferResize(nullptr, 10), nullptr);
+  growBufferFree(buffer);
+}
+
 TEST(GrowBuffer, ReadFileHoldsWholeFileAndTerminator) {
   ScratchDir dir;
   std::string bytes("a\0b\nc", 5);

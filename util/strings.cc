@@ -18,8 +18,7 @@ char* dupString(const char* text) {
 }
 
 char* dupStringMax(const char* text, int maximum) {
-  if (text == nullptr) return nullptr;
-  if (maximum < 0) maximum = 0;
+  if (text == nullptr || maximum < 0) return nullptr;
   size_t length = strnlen(text, static_cast<size_t>(maximum));
   return dupBytes(text, static_cast<int>(length));
 }

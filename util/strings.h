@@ -10,7 +10,8 @@
 char* dupBytes(const void* source, int count);
 // Copy of text, or nullptr for a missing text.
 char* dupString(const char* text);
-// Copy of at most maximum characters of text.
+// Copy of at most maximum characters of text; nullptr for a missing text or a
+// negative maximum (maximum 0 gives an empty text).
 char* dupStringMax(const char* text, int maximum);
 // Last n characters of text (all of it when shorter); nullptr when n <= 0 or the
 // text is missing or empty.

@@ -54,10 +54,16 @@ TEST(ReplaceAll, PreconditionsLeaveBufferAlone) {
   replaceAll(&buffer, &length, "", "x");
   replaceAll(&buffer, &length, "<", "");
   replaceAll(&buffer, &length, nullptr, "x");
+  replaceAll(&buffer, &length, "<", nullptr);
+  replaceAll(&buffer, nullptr, "<", "x");
   int zero = 0;
   replaceAll(&buffer, &zero, "<", "x");
   EXPECT_EQ(buffer, original);
   EXPECT_EQ(length, 3);
+  buffer[0] = '\0';  // a buffer that begins with a 0 is left alone, whatever follows
+  replaceAll(&buffer, &length, "<", "x");
+  EXPECT_EQ(buffer, original);
+  EXPECT_EQ(std::memcmp(buffer, "\0<b", 3), 0);
   std::free(buffer);
   replaceAll(nullptr, &length, "<", "x");
 }
@@ -93,6 +99,11 @@ TEST(Strings, Copies) {
   text = dupStringMax("ab", 10);
   EXPECT_STREQ(text, "ab");
   std::free(text);
+  text = dupStringMax("ab", 0);
+  EXPECT_STREQ(text, "");
+  std::free(text);
+  EXPECT_EQ(dupStringMax("ab", -1), nullptr);
+  EXPECT_EQ(dupStringMax(nullptr, 3), nullptr);
   EXPECT_EQ(dupString(nullptr), nullptr);
 }
 
