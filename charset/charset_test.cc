@@ -397,4 +397,30 @@ TEST_F(TablesTest, LongLinesOfTheIsoAndEntityFiles) {
   EXPECT_FALSE(IsEntityCodeUnit(339));
 }
 
+TEST_F(TablesTest, Big5ToGbFileInTheWorkingDirectoryComesFirst) {
+  Write("TB_chtraditional_chsimplified.txt", "0x30\n");
+  fs::path work = dir_ / "work";
+  fs::create_directories(work);
+  fs::path saved = fs::current_path();
+  fs::current_path(work);
+  struct Case {
+    std::string local;  // "big5togb.txt"; "-": none
+    uint16_t first[3];
+  } cases[] = {
+      {"-", {0x30, 0, 0}},
+      {"", {0x30, 0, 0}},  // empty: the file of the tables directory
+      {"0x41\r\n\r\n066\n7", {0x41, 066, 7}},
+      {std::string("0x41\n0x42\0\n0x43\n", 16), {0x41, 0x42, 0}},  // the text ends at 0
+  };
+  for (const Case& c : cases) {
+    fs::remove(work / "big5togb.txt");
+    if (c.local != "-") WriteFile(work / "big5togb.txt", c.local);
+    EXPECT_EQ(LoadBig5ToGbTables(Dir().c_str()), 1);
+    for (int i = 0; i < 3; ++i) {
+      EXPECT_EQ(Big5ToGbFirst(i), c.first[i]) << testing::PrintToString(c.local) << " " << i;
+    }
+  }
+  fs::current_path(saved);
+}
+
 }  // namespace
