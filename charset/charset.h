@@ -51,7 +51,10 @@ CharsetId CharsetIdFromName(const char* name);
 // loaded yet. 0 when the family's main file was read, -3 when not, -1 for a number
 // that heads no family.
 int LoadCharsetTables(int family, const char* tablesDirectory);
-// Fills the Big5-to-GB2312 tables; 1 on success, 0 when neither file could be read.
+// Fills the Big5-to-GB2312 tables from "big5togb.txt" in the working directory,
+// else from "TB_chtraditional_chsimplified.txt" in tablesDirectory: one integer
+// per non-empty line (lines end at CR or LF; the text ends at its first 0 byte).
+// 1 on success, 0 when neither file could be read.
 int LoadBig5ToGbTables(const char* tablesDirectory);
 
 // The family whose files fill the tables of id (GREEK_ISO: GREEK, JIS: SHIFTJIS);

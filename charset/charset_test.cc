@@ -96,13 +96,23 @@ TEST_F(TablesTest, BuiltInAsciiFileIsWrittenInANewDirectory) {
   EXPECT_EQ(SingleByteReverse(CHARSET_ASCII)[0x8D], 0x8D);
 }
 
+// With an empty tables directory the first conversion to ASCII writes the table
+// into the working directory and uses it.
 TEST_F(TablesTest, AsciiFileInTheWorkingDirectory) {
   fs::path saved = fs::current_path();
   fs::current_path(dir_);
-  int status = LoadCharsetTables(CHARSET_ASCII, "");
+  char empty[] = "";
+  CharsetContext context = {empty, -1};
+  const char euro[] = {'\xac', '\x20', 'A', 0};
+  char* output = nullptr;
+  int32_t length = 0;
+  int status = ConvertCharset(CHARSET_UCS2, CHARSET_ASCII, euro, 4, &output, &length, &context);
   fs::current_path(saved);
-  EXPECT_EQ(status, 0);
-  EXPECT_TRUE(fs::exists(dir_ / "TB_ascii_ucs2.txt"));
+  ASSERT_EQ(status, 0);
+  EXPECT_EQ(std::string(output, length), "\x80" "A");
+  std::free(output);
+  std::string text = ReadFile(dir_ / "TB_ascii_ucs2.txt");
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 255);
 }
 
 TEST_F(TablesTest, ExistingAsciiFileIsKept) {
@@ -123,7 +133,7 @@ TEST_F(TablesTest, SingleByteLines) {
       "-5-0x45\n"           // empty byte text reads as 0
       "0x46--1\n"           // negative code point: ignored
       "0x47-0107 name\n"    // octal, text after the number ignored
-      + std::string(200, 'x') + "\n";  // an overlong line is two lines of the buffer
+      + std::string(200, 'x') + "\n";  // 201 bytes: three reads of 99, 99 and 3 bytes
   for (int i = 11; i < 256; ++i) text += "0x48-0x" + std::to_string(i) + "\n";
   text += "0x49-0x49\n";  // the 257th line is never read
   Write("TB_greek_ucs2.txt", text);
@@ -340,6 +350,77 @@ TEST_F(TablesTest, Big5ToGbValues) {
   EXPECT_EQ(Big5Index(0xFE, 0xFE), kBig5TableSize - 1);
   EXPECT_EQ(Big5Index(0xA1, 0x80), -1);
   EXPECT_EQ(Big5Index(0x81, 0x40), -1);
+}
+
+// A line of the code-page files is what one read into a 100-byte buffer returns:
+// 98 characters and the line feed fit, 99 characters take two reads.
+TEST_F(TablesTest, LinesAsTheLineBufferReadsThem) {
+  std::string text = "0x41-0x41" + std::string(89, ' ') + "\n";  // 98 + 1 bytes: one line
+  text += "0x42-0x42" + std::string(90, ' ') + "\n";             // 99 + 1 bytes: two lines
+  for (int line = 4; line <= 256; ++line) text += "0x43-0x" + std::to_string(line) + "\n";
+  text += "0x44-0x44\n";  // the 257th line
+  Write("TB_latin3_ucs2.txt", text);
+  ASSERT_EQ(LoadCharsetTables(CHARSET_LATIN3, Dir().c_str()), 0);
+  EXPECT_EQ(SingleByteForward(CHARSET_LATIN3)[0x42], 0x42);
+  EXPECT_EQ(SingleByteForward(CHARSET_LATIN3)[0x43], 0x256);
+  EXPECT_EQ(SingleByteForward(CHARSET_LATIN3)[0x44], 0);
+
+  // A double-byte file is read for 65,536 lines, lines without "-" included.
+  std::string many;
+  for (int line = 1; line < 65536; ++line) many += "\n";
+  many += "0xa1b0-0x554a\n0xa2b0-0x963f\n";
+  Write("TB_chsimplified_ucs2.txt", many);
+  ASSERT_EQ(LoadCharsetTables(CHARSET_CHINESESIMPLIFIED, Dir().c_str()), 0);
+  EXPECT_EQ(DoubleByteForward(CHARSET_CHINESESIMPLIFIED)[0xA1B0], 0x554A);
+  EXPECT_EQ(DoubleByteForward(CHARSET_CHINESESIMPLIFIED)[0xA2B0], 0);
+}
+
+// The ISO and entity files are read through a 500-byte buffer: a longer line goes
+// on as a line of its own.
+TEST_F(TablesTest, LongLinesOfTheIsoAndEntityFiles) {
+  Write("TB_arabic_ucs2.txt", "0xa1-0xa1\n0xa2-0xa2\n0xa3-0xa3\n");
+  Write("TB_iso8859.txt",
+        "ARABIC_ISO\n"
+        "6:0xA1 = U+0621 : " + std::string(480, 'N') + "\n"   // 499 bytes: one line
+        "6:0xA2 = U+0622 : " + std::string(481, 'N') + "\n"   // its rest ends the section
+        "6:0xA3 = U+0623 : ARABIC LETTER ALEF WITH HAMZA ABOVE\n");
+  Write("TB_unicode_entities.txt",
+        "65" + std::string(497, ' ') + "338\n"   // the rest begins with a number
+        "66" + std::string(493, ' ') + "339\n"); // 499 bytes: the 339 is text after 66
+  ASSERT_EQ(LoadCharsetTables(CHARSET_ARABIC, Dir().c_str()), 0);
+  EXPECT_EQ(SingleByteForward(CHARSET_ARABIC_ISO)[0xA1], 0x621);
+  EXPECT_EQ(SingleByteForward(CHARSET_ARABIC_ISO)[0xA2], 0x622);
+  EXPECT_EQ(SingleByteForward(CHARSET_ARABIC_ISO)[0xA3], 0xA3);
+  EXPECT_TRUE(IsEntityCodeUnit(65));
+  EXPECT_TRUE(IsEntityCodeUnit(338));
+  EXPECT_TRUE(IsEntityCodeUnit(66));
+  EXPECT_FALSE(IsEntityCodeUnit(339));
+}
+
+TEST_F(TablesTest, Big5ToGbFileInTheWorkingDirectoryComesFirst) {
+  Write("TB_chtraditional_chsimplified.txt", "0x30\n");
+  fs::path work = dir_ / "work";
+  fs::create_directories(work);
+  fs::path saved = fs::current_path();
+  fs::current_path(work);
+  struct Case {
+    std::string local;  // "big5togb.txt"; "-": none
+    uint16_t first[3];
+  } cases[] = {
+      {"-", {0x30, 0, 0}},
+      {"", {0x30, 0, 0}},  // empty: the file of the tables directory
+      {"0x41\r\n\r\n066\n7", {0x41, 066, 7}},
+      {std::string("0x41\n0x42\0\n0x43\n", 16), {0x41, 0x42, 0}},  // the text ends at 0
+  };
+  for (const Case& c : cases) {
+    fs::remove(work / "big5togb.txt");
+    if (c.local != "-") WriteFile(work / "big5togb.txt", c.local);
+    EXPECT_EQ(LoadBig5ToGbTables(Dir().c_str()), 1);
+    for (int i = 0; i < 3; ++i) {
+      EXPECT_EQ(Big5ToGbFirst(i), c.first[i]) << testing::PrintToString(c.local) << " " << i;
+    }
+  }
+  fs::current_path(saved);
 }
 
 }  // namespace

@@ -423,4 +423,133 @@ TEST_F(ConvertTest, DefaultTablesDirectory) {
   fs::remove_all(empty);
 }
 
+// The checks come in a fixed order: the slots, the pair, then the length.
+TEST_F(ConvertTest, ChecksBeforeAnyTable) {
+  std::string dir = "/nonexistent/lumen";
+  CharsetContext context = {dir.data(), -1};
+  char* output = nullptr;
+  int32_t length = 5;
+  EXPECT_EQ(ConvertCharset(CHARSET_GREEK, CHARSET_CYRILLIC, "a", 1, &output, nullptr, nullptr),
+            -6);
+  EXPECT_EQ(ConvertCharset(CHARSET_GREEK, CHARSET_CYRILLIC, "a", 1, &output, &length, nullptr),
+            -6);
+  EXPECT_EQ(length, 0);
+  // Empty input to every pair: refused pairs still say so, the others succeed
+  // without a buffer and without a table.
+  for (CharsetId source = -1; source <= CHARSET_COUNT; ++source) {
+    for (CharsetId target = -1; target <= CHARSET_COUNT; ++target) {
+      length = 5;
+      int expected = CheckCharsetPair(source, target, -1) == 0 ? 0 : -4;
+      EXPECT_EQ(ConvertCharset(source, target, "", 0, &output, &length, &context), expected)
+          << source << "->" << target;
+      EXPECT_EQ(length, 0);
+      EXPECT_EQ(output, nullptr);
+    }
+  }
+}
+
+// Conversions with table files written by the test.
+class ConvertWithTablesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    UnloadCharsetTables();
+    dir_ = fs::temp_directory_path() /
+           ("lumen_convert_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+            "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override {
+    UnloadCharsetTables();
+    fs::remove_all(dir_);
+  }
+  void Write(const std::string& name, const std::string& text) {
+    std::ofstream out(dir_ / name, std::ios::binary);
+    out << text;
+  }
+  Converted Run(CharsetId source, CharsetId target, const std::string& input) {
+    return Conv(source, target, input, dir_.string().c_str());
+  }
+
+  fs::path dir_;
+};
+
+// References are written for the code units of the entity set even when the
+// target has a byte for them, and read back in decimal (leading zeros
+// included) or in hexadecimal after a lower-case x.
+TEST_F(ConvertWithTablesTest, EntitySetDecidesReferences) {
+  Write("TB_ascii_ucs2.txt", "0x26-0x26\n0x41-0x41\n0x42-0x42\n0x80-0x20ac\n");
+  Write("TB_westerneuropean_ucs2.txt", "0x41-0x41\n");
+  Write("TB_unicode_entities.txt", "65\n0\n");
+  struct Case {
+    CharsetId source, target;
+    std::string input, expected;
+  } cases[] = {
+      {CHARSET_UCS2, CHARSET_ASCII, Ucs({'A', 'B', 0x20AC}), "&#65;B\x80"},
+      {CHARSET_UCS2, CHARSET_ASCII, Ucs({0}), "&#0;"},
+      {CHARSET_UCS2, CHARSET_WESTERNEUROPEAN, Ucs({'A', 'B'}), "A"},
+      {CHARSET_ASCII, CHARSET_UCS2, "&#65;&#065;&#x41;&#x0041;", Ucs({'A', 'A', 'A', 'A'})},
+      {CHARSET_ASCII, CHARSET_UCS2, "&#0101;", Ucs({'&', 0, 0, 0, 0, 0, 0})},  // decimal 101, not 65
+      {CHARSET_ASCII, CHARSET_UCS2, "&#;B", Ucs({0, 'B'})},  // no digits: the number 0
+      {CHARSET_ASCII, CHARSET_UCS2, "&#65B", Ucs({'&', 0, 0, 0, 'B'})},  // no ";"
+      {CHARSET_ASCII, CHARSET_UCS2, "\x80\x81", Ucs({0x20AC, 0})},  // unmapped: code unit 0
+  };
+  for (const Case& c : cases) {
+    Converted result = Run(c.source, c.target, c.input);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.text, c.expected) << c.source << "->" << c.target << " "
+                                       << testing::PrintToString(c.input);
+  }
+}
+
+// Route K through tables written here: a Big5 code whose first-table value is
+// below 0x80 gives that byte, and a value 0 ends the text.
+TEST_F(ConvertWithTablesTest, Big5ToGbValues) {
+  std::vector<uint16_t> first(kBig5TableSize, 0x4E00);
+  first[Big5Index(0xA4, 0x41)] = 0;
+  first[Big5Index(0xA4, 0x42)] = 'Q';
+  std::string text;
+  for (uint16_t value : first) text += std::to_string(value) + "\n";
+  for (int unit = 0; unit < 0x4E00; ++unit) text += "0\n";
+  text += "0xd2bb\n";
+  Write("TB_chtraditional_chsimplified.txt", text);
+  struct Case {
+    std::string input, expected;
+  } cases[] = {
+      {"\xa4\x40\xa4\x42z", "\xd2\xbbQz "},
+      {"a\xa4\x41z", "a"},
+      {"\xfe\xfe", "\xd2\xbb "},
+  };
+  for (const Case& c : cases) {
+    Converted result = Run(CHARSET_CHINESETRADITIONAL, CHARSET_CHINESESIMPLIFIED, c.input);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.text, c.expected) << testing::PrintToString(c.input);
+  }
+}
+
+// A malformed simplified-to-traditional file fails every conversion that loads
+// the Big5 tables, until it is mended.
+TEST_F(ConvertWithTablesTest, BlankLineFailsBig5UntilMended) {
+  Write("TB_chtraditional_ucs2.txt", "0x40a4-0x4e00\n");
+  Write("TB_chsimplified_ucs2.txt", "0xbbd2-0x4e00\n");
+  Write("TB_ucs2chsimp_ucs2chtrad.txt", "4e07 4e00\n\n");
+  struct Case {
+    CharsetId source, target;
+    std::string input;
+  } cases[] = {
+      {CHARSET_UCS2, CHARSET_CHINESETRADITIONAL, Ucs({0x4E00})},
+      {CHARSET_CHINESETRADITIONAL, CHARSET_UCS2, "\xa4\x40"},
+      {CHARSET_CHINESESIMPLIFIED, CHARSET_CHINESETRADITIONAL, "\xd2\xbb"},
+  };
+  for (const Case& c : cases) {
+    Converted result = Run(c.source, c.target, c.input);
+    EXPECT_EQ(result.status, -3) << c.source << "->" << c.target;
+    EXPECT_FALSE(result.buffer);
+  }
+  Write("TB_ucs2chsimp_ucs2chtrad.txt", "4e07 4e00\n");
+  EXPECT_EQ(Run(CHARSET_UCS2, CHARSET_CHINESETRADITIONAL, Ucs({0x4E07})).text, "\xa4\x40");
+  EXPECT_EQ(Run(CHARSET_CHINESESIMPLIFIED, CHARSET_CHINESETRADITIONAL, "\xd2\xbb").text,
+            "\xa4\x40");
+}
+
 }  // namespace

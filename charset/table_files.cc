@@ -308,6 +308,8 @@ int LoadBig5ToGbTables(const char* tablesDirectory) {
                         : TablePath(tablesDirectory, kBig5ToGbFile));
   std::string_view text = local.open() && !local.text().empty() ? local.text() : shipped.text();
   if (text.empty()) return 0;
+  // The file is read as one text, which ends at its first 0 byte.
+  text = text.substr(0, text.find('\0'));
   TableStore& t = Tables();
   std::memset(t.big5First, 0, sizeof t.big5First);
   std::memset(t.big5Second, 0, sizeof t.big5Second);
