@@ -72,14 +72,14 @@ void onBoundSheet(ExcelState* state, ByteReader& r) {
 // shows dates. BIFF8 has a 16-bit count at 2 and the option byte at 4 before the
 // characters; older versions a one-byte count at 2 and the characters from 3.
 void onFormat(ExcelState* state, ByteReader& r) {
+  if (r.size() <= 5) return;
   uint16_t index = r.u16At(0);
   uint8_t count = r.u8At(2);
   size_t start = state->biff8 ? 5 : 3;
   const uint8_t* text = r.bytesAt(start, count);
   if (!r.ok()) return;
-  if (formatTextIsDate(reinterpret_cast<const char*>(text), count)) {
-    state->dateFormats.insert(index);
-  }
+  // Only the first record with an index counts.
+  state->formatIsDate.emplace(index, formatTextIsDate(reinterpret_cast<const char*>(text), count));
 }
 
 // DIMENSIONS: BIFF8 has 32-bit rows, then the first and last column + 1 at 8 and

@@ -36,13 +36,14 @@ class ExcelEndToEnd : public ::testing::Test {
   }
 
   // Converts `file` as in.xls with the given [XLS] lines and returns the output.
-  std::string Convert(const std::string& file, const std::string& settings) {
+  std::string Convert(const std::string& file, const std::string& settings,
+                      const std::string& timeZone = "UTC") {
     writeFile(dir_.file("lumen.cfg"),
               "[Configuration]\nHTMLError4=e4.html\nHTMLError6=e6.html\n"
               "HTMLError8=e8.html\n[XLS]\n" +
                   settings);
     writeFile(dir_.file("in.xls"), file);
-    EXPECT_EQ(runLumenIn(dir_.path(), {"in.xls", "out.html"}, "TZ=UTC"), 0);
+    EXPECT_EQ(runLumenIn(dir_.path(), {"in.xls", "out.html"}, "TZ=" + timeZone), 0);
     return readFile(dir_.file("out.html"));
   }
   std::string Xml(const std::string& stream) { return Convert(WorkbookFile(stream), kXml); }
@@ -141,6 +142,47 @@ TEST_F(ExcelEndToEnd, DatesAroundTheEpochOffset) {
   std::string stream = WorkbookStream(kBiff8, globals, {Sheet8("D", cells)});
   EXPECT_EQ(Html(stream),
             std::string(kHead) + "D\n 01-01-70  14-12-69  04-03-21  44259  25569 25569   \n");
+}
+
+TEST_F(ExcelEndToEnd, FormatTextsThatMarkDatesAndLocalTime) {
+  // XF i uses format kFormats[i]. The built-in formats 14 to 17 are dates, 18 is
+  // not; a FORMAT text is a date when it begins with one of three patterns; the
+  // first FORMAT record with an index decides, a later one with the same index
+  // does not change it.
+  const uint16_t kFormats[] = {14, 15, 16, 17, 18, 164, 165, 166, 167, 168, 169, 170};
+  std::string globals = FontRecord(400) + FormatRecord(164, "dd\\-mmm\\-yy") +
+                        FormatRecord(165, "mmmm\\-yy;@") + FormatRecord(166, "mm/dd/y") +
+                        FormatRecord(167, "[$-409]mm/dd/yy") + FormatRecord(168, "mmm\\-yy") +
+                        FormatRecord(169, "0.0") + FormatRecord(169, "mm/dd/yy") +
+                        FormatRecord(170, "mm/dd/yyyy") + FormatRecord(170, "0.0");
+  std::string cells = DimensionsRecord(1);
+  for (uint16_t xf = 0; xf < 12; ++xf) {
+    globals += XfRecord(1, kFormats[xf]);
+    cells += RkRecord(xf, 0, xf, RkInteger(25569));
+  }
+  // Day 25569.97 is 1970-01-01 23:16 UTC: the fraction is the time of day.
+  cells += RkRecord(12, 0, 0, RkInteger(2556997, true));
+  std::string stream = WorkbookStream(kBiff8, globals, {Sheet8("F", cells)});
+  EXPECT_EQ(Html(stream), std::string(kHead) +
+                              "F\n 01-01-70  01-01-70  01-01-70  01-01-70  25569  01-01-70 "
+                              " 01-01-70  25569  25569  25569  25569  01-01-70  01-01-70 ");
+  // The date is the local one: five hours west of UTC, time value 0 falls on the
+  // last day of 1969, while day 25569.97 is still 1970-01-01.
+  std::string cell = std::string(kXmlStart) + "<h3>\nF\n</h3>\n<table border='0'>\n" +
+                     "<td > 31-12-69 </td> " + kXmlEnd;
+  EXPECT_EQ(Convert(WorkbookFile(WorkbookStream(
+                        kBiff8, globals,
+                        {Sheet8("F", DimensionsRecord(1) + RkRecord(0, 0, 0, RkInteger(25569)))})),
+                    kXml, "EST5"),
+            cell);
+  EXPECT_EQ(
+      Convert(
+          WorkbookFile(WorkbookStream(
+              kBiff8, globals,
+              {Sheet8("F", DimensionsRecord(1) + RkRecord(0, 0, 0, RkInteger(2556997, true)))})),
+          kXml, "EST5"),
+      std::string(kXmlStart) + "<h3>\nF\n</h3>\n<table border='0'>\n" + "<td > 01-01-70 </td> " +
+          kXmlEnd);
 }
 
 TEST_F(ExcelEndToEnd, SharedStringsSplitByContinue) {
