@@ -99,6 +99,7 @@ void onDimensions(ExcelState* state, ByteReader& r) {
 
 void onSst(ExcelState* state, const uint8_t* body, size_t length,
            const std::vector<ContinuationStart>& continuations) {
+  if (length < 8) return;  // no unique count: a table read before stays
   state->sharedStrings.decode(body, length, continuations, state->settings->outputCharset,
                               &state->charsetContext);
   if (htmlMode(state)) {
@@ -255,15 +256,12 @@ int walkWorkbook(ExcelState* state, WorkbookStream* stream, uint64_t fileSize) {
   for (;;) {
     readRecord(stream, &position, &record);
     state->streamPosition = position;
-    if (!record.bodyRead) {
-      // An empty record has no body to read and is skipped; any other record
-      // that cannot be read ends the stream.
-      if (!record.headerRead || record.length != 0) return 0;
-    } else {
-      int result =
-          dispatchRecord(state, record.type, record.data, record.size, record.continuations);
-      if (result != 0) return result;
-    }
+    // A record whose body cannot be read ends the stream. An empty record has no
+    // body to read: it is dispatched all the same, so that a FILEPASS without a
+    // body still marks the workbook encrypted; every other handler needs bytes.
+    if (!record.bodyRead && (!record.headerRead || record.length != 0)) return 0;
+    int result = dispatchRecord(state, record.type, record.data, record.size, record.continuations);
+    if (result != 0) return result;
     if (state->sizeLimitReached) {
       writeSizeLimitStop(state);
       return 0;

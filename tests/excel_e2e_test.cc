@@ -303,6 +303,11 @@ TEST_F(ExcelEndToEnd, FailuresGetTheirPages) {
                      {Sheet8("S", DimensionsRecord(1) + RkRecord(0, 0, 0, RkInteger(1)))});
   EXPECT_EQ(Convert(WorkbookFile(encrypted), kXml), kPage6);
   EXPECT_EQ(Convert(WorkbookFile(encrypted), kHtml), kPage6);
+  // A FILEPASS record without a body marks the workbook encrypted all the same.
+  std::string bare = WorkbookStream(kBiff8, BiffRecord(0x002F, "") + FontsAndXfs(),
+                                    {Sheet8("S", DimensionsRecord(1))});
+  EXPECT_EQ(Convert(WorkbookFile(bare), kHtml), kPage6);
+  EXPECT_EQ(Convert(WorkbookFile(bare), kXml), kPage6);
 
   std::string stream = WorkbookStream(kBiff8, FontsAndXfs(), {Sheet8("S", "")});
   EXPECT_EQ(Convert(WorkbookFile(stream, "Sheets"), kHtml), kPage8);
