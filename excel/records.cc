@@ -72,14 +72,14 @@ void onBoundSheet(ExcelState* state, ByteReader& r) {
 // shows dates. BIFF8 has a 16-bit count at 2 and the option byte at 4 before the
 // characters; older versions a one-byte count at 2 and the characters from 3.
 void onFormat(ExcelState* state, ByteReader& r) {
+  if (r.size() <= 5) return;
   uint16_t index = r.u16At(0);
   uint8_t count = r.u8At(2);
   size_t start = state->biff8 ? 5 : 3;
   const uint8_t* text = r.bytesAt(start, count);
   if (!r.ok()) return;
-  if (formatTextIsDate(reinterpret_cast<const char*>(text), count)) {
-    state->dateFormats.insert(index);
-  }
+  // Only the first record with an index counts.
+  state->formatIsDate.emplace(index, formatTextIsDate(reinterpret_cast<const char*>(text), count));
 }
 
 // DIMENSIONS: BIFF8 has 32-bit rows, then the first and last column + 1 at 8 and
@@ -99,6 +99,7 @@ void onDimensions(ExcelState* state, ByteReader& r) {
 
 void onSst(ExcelState* state, const uint8_t* body, size_t length,
            const std::vector<ContinuationStart>& continuations) {
+  if (length < 8) return;  // no unique count: a table read before stays
   state->sharedStrings.decode(body, length, continuations, state->settings->outputCharset,
                               &state->charsetContext);
   if (htmlMode(state)) {
@@ -255,15 +256,12 @@ int walkWorkbook(ExcelState* state, WorkbookStream* stream, uint64_t fileSize) {
   for (;;) {
     readRecord(stream, &position, &record);
     state->streamPosition = position;
-    if (!record.bodyRead) {
-      // An empty record has no body to read and is skipped; any other record
-      // that cannot be read ends the stream.
-      if (!record.headerRead || record.length != 0) return 0;
-    } else {
-      int result =
-          dispatchRecord(state, record.type, record.data, record.size, record.continuations);
-      if (result != 0) return result;
-    }
+    // A record whose body cannot be read ends the stream. An empty record has no
+    // body to read: it is dispatched all the same, so that a FILEPASS without a
+    // body still marks the workbook encrypted; every other handler needs bytes.
+    if (!record.bodyRead && (!record.headerRead || record.length != 0)) return 0;
+    int result = dispatchRecord(state, record.type, record.data, record.size, record.continuations);
+    if (result != 0) return result;
     if (state->sizeLimitReached) {
       writeSizeLimitStop(state);
       return 0;

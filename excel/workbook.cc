@@ -19,5 +19,6 @@ bool cellIsBold(const ExcelState& state, uint16_t xf) {
 bool cellIsDate(const ExcelState& state, uint16_t xf) {
   uint32_t format = xf < state.xfFormats.size() ? state.xfFormats[xf] : 0;
   if (isBuiltInDateFormat(format)) return true;
-  return state.dateFormats.count(format) != 0;
+  auto found = state.formatIsDate.find(format);
+  return found != state.formatIsDate.end() && found->second;
 }

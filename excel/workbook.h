@@ -5,7 +5,7 @@
 
 #include <cstdint>
 #include <string>
-#include <unordered_set>
+#include <unordered_map>
 #include <vector>
 
 #include "charset/convert.h"
@@ -25,12 +25,13 @@ struct ExcelState {
   bool versionKnown = false;
 
   SharedStrings sharedStrings;
-  std::vector<uint32_t> sheetPositions;      // stream position of each sheet's BOF
-  std::vector<std::string> sheetNames;       // parallel to sheetPositions
-  std::vector<uint16_t> xfFormats;           // number-format index of each XF
-  std::vector<uint16_t> xfFonts;             // font index of each XF
-  std::unordered_set<uint32_t> dateFormats;  // FORMAT indexes whose text is a date
-  std::vector<uint16_t> fontWeights;         // weight of each FONT record
+  std::vector<uint32_t> sheetPositions;  // stream position of each sheet's BOF
+  std::vector<std::string> sheetNames;   // parallel to sheetPositions
+  std::vector<uint16_t> xfFormats;       // number-format index of each XF
+  std::vector<uint16_t> xfFonts;         // font index of each XF
+  // Date flag of each FORMAT index, from the first FORMAT record with that index.
+  std::unordered_map<uint32_t, bool> formatIsDate;
+  std::vector<uint16_t> fontWeights;  // weight of each FONT record
 
   uint32_t sheetsStarted = 0;
   uint32_t currentRow = 0;
@@ -45,8 +46,9 @@ struct ExcelState {
 // index n names the FONT record at position n - 1; index 0, and XF or font
 // indexes beyond the lists, are not bold.
 bool cellIsBold(const ExcelState& state, uint16_t xf);
-// A cell is a date when its XF's number format is 14 to 17, or a FORMAT record
-// with that index has a date text. A missing XF counts as format 0.
+// A cell is a date when its XF's number format is 14 to 17, or the first FORMAT
+// record with that index has a date text (a later one with the same index does not
+// change it). A missing XF counts as format 0.
 bool cellIsDate(const ExcelState& state, uint16_t xf);
 
 #endif  // LUMEN_EXCEL_WORKBOOK_H_

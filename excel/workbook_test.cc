@@ -19,7 +19,7 @@ TEST(WorkbookTest, DatesFollowBuiltInAndFormatRecordIndexes) {
   ExcelOutput output(nullptr);
   ExcelState state(&settings, &output);
   state.xfFormats = {0, 14, 17, 18, 164, 165};
-  state.dateFormats = {164, 14};
+  state.formatIsDate = {{164, true}, {14, true}, {165, false}};
   const bool date[] = {false, true, true, false, true, false, false};
   for (uint16_t xf = 0; xf < 7; ++xf) EXPECT_EQ(cellIsDate(state, xf), date[xf]) << xf;
 }

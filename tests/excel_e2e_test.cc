@@ -36,13 +36,14 @@ class ExcelEndToEnd : public ::testing::Test {
   }
 
   // Converts `file` as in.xls with the given [XLS] lines and returns the output.
-  std::string Convert(const std::string& file, const std::string& settings) {
+  std::string Convert(const std::string& file, const std::string& settings,
+                      const std::string& timeZone = "UTC") {
     writeFile(dir_.file("lumen.cfg"),
               "[Configuration]\nHTMLError4=e4.html\nHTMLError6=e6.html\n"
               "HTMLError8=e8.html\n[XLS]\n" +
                   settings);
     writeFile(dir_.file("in.xls"), file);
-    EXPECT_EQ(runLumenIn(dir_.path(), {"in.xls", "out.html"}, "TZ=UTC"), 0);
+    EXPECT_EQ(runLumenIn(dir_.path(), {"in.xls", "out.html"}, "TZ=" + timeZone), 0);
     return readFile(dir_.file("out.html"));
   }
   std::string Xml(const std::string& stream) { return Convert(WorkbookFile(stream), kXml); }
@@ -143,6 +144,47 @@ TEST_F(ExcelEndToEnd, DatesAroundTheEpochOffset) {
             std::string(kHead) + "D\n 01-01-70  14-12-69  04-03-21  44259  25569 25569   \n");
 }
 
+TEST_F(ExcelEndToEnd, FormatTextsThatMarkDatesAndLocalTime) {
+  // XF i uses format kFormats[i]. The built-in formats 14 to 17 are dates, 18 is
+  // not; a FORMAT text is a date when it begins with one of three patterns; the
+  // first FORMAT record with an index decides, a later one with the same index
+  // does not change it.
+  const uint16_t kFormats[] = {14, 15, 16, 17, 18, 164, 165, 166, 167, 168, 169, 170};
+  std::string globals = FontRecord(400) + FormatRecord(164, "dd\\-mmm\\-yy") +
+                        FormatRecord(165, "mmmm\\-yy;@") + FormatRecord(166, "mm/dd/y") +
+                        FormatRecord(167, "[$-409]mm/dd/yy") + FormatRecord(168, "mmm\\-yy") +
+                        FormatRecord(169, "0.0") + FormatRecord(169, "mm/dd/yy") +
+                        FormatRecord(170, "mm/dd/yyyy") + FormatRecord(170, "0.0");
+  std::string cells = DimensionsRecord(1);
+  for (uint16_t xf = 0; xf < 12; ++xf) {
+    globals += XfRecord(1, kFormats[xf]);
+    cells += RkRecord(xf, 0, xf, RkInteger(25569));
+  }
+  // Day 25569.97 is 1970-01-01 23:16 UTC: the fraction is the time of day.
+  cells += RkRecord(12, 0, 0, RkInteger(2556997, true));
+  std::string stream = WorkbookStream(kBiff8, globals, {Sheet8("F", cells)});
+  EXPECT_EQ(Html(stream), std::string(kHead) +
+                              "F\n 01-01-70  01-01-70  01-01-70  01-01-70  25569  01-01-70 "
+                              " 01-01-70  25569  25569  25569  25569  01-01-70  01-01-70 ");
+  // The date is the local one: five hours west of UTC, time value 0 falls on the
+  // last day of 1969, while day 25569.97 is still 1970-01-01.
+  std::string cell = std::string(kXmlStart) + "<h3>\nF\n</h3>\n<table border='0'>\n" +
+                     "<td > 31-12-69 </td> " + kXmlEnd;
+  EXPECT_EQ(Convert(WorkbookFile(WorkbookStream(
+                        kBiff8, globals,
+                        {Sheet8("F", DimensionsRecord(1) + RkRecord(0, 0, 0, RkInteger(25569)))})),
+                    kXml, "EST5"),
+            cell);
+  EXPECT_EQ(
+      Convert(
+          WorkbookFile(WorkbookStream(
+              kBiff8, globals,
+              {Sheet8("F", DimensionsRecord(1) + RkRecord(0, 0, 0, RkInteger(2556997, true)))})),
+          kXml, "EST5"),
+      std::string(kXmlStart) + "<h3>\nF\n</h3>\n<table border='0'>\n" + "<td > 01-01-70 </td> " +
+          kXmlEnd);
+}
+
 TEST_F(ExcelEndToEnd, SharedStringsSplitByContinue) {
   // The SST body ends inside the second string; the CONTINUE that carries its
   // rest starts with the option byte 0, which is dropped. A second table's
@@ -163,6 +205,49 @@ TEST_F(ExcelEndToEnd, SharedStringsSplitByContinue) {
                               "c\nS\n");
 }
 
+TEST_F(ExcelEndToEnd, SharedStringLayouts) {
+  // Rich-text runs and extended data follow the characters and are skipped with
+  // them; the strings after them are read in step. Escapes apply to shared strings.
+  std::string strings = LeU16(4) + std::string("\x08\x02\x00", 3) + "Bold" + std::string(8, 'r') +
+                        LeU16(3) + std::string("\x04\x03\x00\x00\x00", 5) + "Ext" + "eee" +
+                        LeU16(2) + std::string("\x0d\x01\x00\x02\x00\x00\x00", 7) +
+                        Utf16Le(u"\u0416'") + "rrrr" + "ee" + LeU16(5) + Biff8String("<a&b>");
+  std::string sst = BiffRecord(0x00FC, LeU32(4) + LeU32(4) + strings);
+  std::string cells = DimensionsRecord(4) + LabelSstRecord(0, 0, 0, 3) +
+                      LabelSstRecord(0, 1, 0, 2) + LabelSstRecord(0, 2, 0, 1) +
+                      LabelSstRecord(0, 3, 0, 0);
+  std::string stream = WorkbookStream(kBiff8, FontsAndXfs() + sst, {Sheet8("L", cells)});
+  EXPECT_EQ(Html(stream), std::string(kHead) + "Bold\nExt\n\xd0\x96\"\n&lt;a&b&gt;\nL\n");
+  EXPECT_EQ(Xml(stream), std::string(kXmlStart) + "<h3>\nL\n</h3>\n<table border='0'>\n" +
+                             "\n<td> \n&lt;a&b&gt;\n</td>\n<td> \n\xd0\x96\"\n</td>" +
+                             "\n<td> \nExt\n</td>\n<td> \nBold\n</td>" + kXmlEnd);
+}
+
+TEST_F(ExcelEndToEnd, SharedStringUniqueCountLimit) {
+  // A table of 999999 unique strings is read; one of 1000000 keeps nothing, and
+  // its cells are placed without text. The body must hold at least the unique
+  // count + 4 bytes: two strings, then zero bytes, carried on in CONTINUE records
+  // (each loses its leading 0 in the merge, hence the margin).
+  for (uint32_t unique : {999999u, 1000000u}) {
+    std::string body = LeU32(unique) + LeU32(unique) + LeU16(5) + Biff8String("first") + LeU16(6) +
+                       Biff8String("second");
+    body.resize(unique + 4 + 1000, '\0');
+    std::string records = BiffRecord(0x00FC, body.substr(0, 8224));
+    for (size_t at = 8224; at < body.size(); at += 8224) {
+      records += BiffRecord(0x003C, body.substr(at, 8224));
+    }
+    std::string cells =
+        DimensionsRecord(2) + LabelSstRecord(0, 0, 0, 0) + LabelSstRecord(0, 1, 0, 1);
+    std::string stream = WorkbookStream(kBiff8, FontsAndXfs() + records, {Sheet8("U", cells)});
+    bool kept = unique == 999999u;
+    EXPECT_EQ(Html(stream), std::string(kHead) + (kept ? "first\nsecond\n" : "") + "U\n") << unique;
+    EXPECT_EQ(Xml(stream), std::string(kXmlStart) + "<h3>\nU\n</h3>\n<table border='0'>\n" +
+                               (kept ? "\n<td> \nfirst\n</td>\n<td> \nsecond\n</td>" : "") +
+                               kXmlEnd)
+        << unique;
+  }
+}
+
 TEST_F(ExcelEndToEnd, HtmlModeTextRecordsAndSheetNames) {
   std::string globals = FontsAndXfs() + BiffRecord(0x0014, LeU16(9) + Biff8String("&CHead 'x'")) +
                         BiffRecord(0x0015, LeU16(2) + Biff16String(u"\u03a3\u03b1"));
@@ -179,6 +264,127 @@ TEST_F(ExcelEndToEnd, HtmlModeTextRecordsAndSheetNames) {
       Convert(WorkbookFile(stream), std::string(kHtml) + "IncludeHeaderAndFooter=0\n"),
       std::string(kHead) +
           "Plain\n\xce\x95\xce\xbb\xce\xbb\xce\xac\xce\xb4\xce\xb1\n\xd0\xa0\xd1\x83\xd1\x81\n");
+}
+
+TEST_F(ExcelEndToEnd, TextLineRecordsInHtmlModeOnly) {
+  // Each record writes its text and a line feed in HTML mode; records too short
+  // for their count, strings that run past their record and strings without
+  // characters write nothing. XML mode writes none of them.
+  struct Case {
+    const char* what;
+    std::string record;
+    const char* line;
+  };
+  const std::string six(6, '\0');
+  const Case cases[] = {
+      {"old LABEL", BiffRecord(0x0004, six + LeU16(3) + "abc"), "abc\n"},
+      {"RSTRING", BiffRecord(0x00D6, six + LeU16(3) + "r'1"), "r\"1\n"},
+      {"NAME", BiffRecord(0x0018, six + LeU16(4) + Biff8String("Area")), "Area\n"},
+      {"NAME too short", BiffRecord(0x0018, std::string(7, 'x')), ""},
+      {"NOTE", BiffRecord(0x001C, LeU32(0) + LeU16(4) + Biff8String("note")), "note\n"},
+      {"NOTE too short", BiffRecord(0x001C, std::string(5, 'x')), ""},
+      {"type 223", BiffRecord(0x00DF, LeU16(2) + Biff16String(u"\u03a3x")), "\xce\xa3x\n"},
+      {"type 223 too short", BiffRecord(0x00DF, "x"), ""},
+      {"STRING", BiffRecord(0x0207, std::string("\x03\x00", 2) + Biff8String("a>b")), "a&gt;b\n"},
+      {"STRING too short", BiffRecord(0x0207, "\x03"), ""},
+      {"SERIESTEXT", BiffRecord(0x100D, LeU16(0) + "\x05" + Biff8String("Sales")), "Sales\n"},
+      {"SERIESTEXT too short", BiffRecord(0x100D, LeU16(0)), ""},
+      {"characters past the record", BiffRecord(0x0018, six + LeU16(9) + Biff8String("Area")), ""},
+      {"no characters", BiffRecord(0x0018, six + LeU16(0) + Biff8String("")), ""},
+      {"empty 16-bit text at a 0 character", BiffRecord(0x0018, six + LeU16(1) + "\x01" + LeU16(0)),
+       "\n"},
+  };
+  for (const Case& c : cases) {
+    std::string stream = WorkbookStream(kBiff8, c.record, {Sheet8("S", "")});
+    EXPECT_EQ(Html(stream), std::string(kHead) + c.line + "S\n") << c.what;
+    stream = WorkbookStream(kBiff8, c.record,
+                            {Sheet8("S", DimensionsRecord(1) + RkRecord(0, 0, 0, RkInteger(1)))});
+    EXPECT_EQ(Xml(stream), std::string(kXmlStart) + "<h3>\nS\n</h3>\n<table border='0'>\n" +
+                               "<td > 1 </td> " + kXmlEnd)
+        << c.what;
+  }
+}
+
+TEST_F(ExcelEndToEnd, CellPlacementEdges) {
+  // Rows out of order: the change back to row 0 writes no "</tr>\n". A shared
+  // string cell without a text is placed all the same; an inline text that runs
+  // past its record is not. A MULRK run moves the last column to its last value;
+  // one without values moves it one column back.
+  std::string cells =
+      DimensionsRecord(2) + RkRecord(1, 0, 0, RkInteger(1)) + RkRecord(0, 1, 0, RkInteger(2)) +
+      LabelSstRecord(2, 0, 0, 5) + LabelRecord(2, 1, 0, 9, Biff8String("cut")) +
+      RkRecord(2, 2, 0, RkInteger(3)) + MulRkRecord(3, 1, {{0, RkDouble(2.5)}, {0, RkInteger(4)}}) +
+      RkRecord(3, 4, 0, RkInteger(5)) + BiffRecord(0x00BD, LeU16(4) + LeU16(2) + LeU16(1)) +
+      RkRecord(4, 3, 0, RkInteger(6));
+  std::string stream =
+      WorkbookStream(kBiff8, FontsAndXfs() + SstRecord({"s"}), {Sheet8("P", cells)});
+  std::string expected = std::string(kXmlStart) + "<h3>\nP\n</h3>\n<table border='0'>\n" + kEmpty +
+                         kEmpty + "</tr>\n<tr>\n<td > 1 </td> " + kEmpty + "<tr>\n" + kEmpty +
+                         "<td > 2 </td> " + "</tr>\n<tr>\n" + kEmpty + "<td > 3 </td> " +
+                         "</tr>\n<tr>\n" + kEmpty + "<td > 2.500000 </td><td> 4 \n</td> " + kEmpty +
+                         "<td > 5 </td> " + "</tr>\n<tr>\n" + kEmpty + kEmpty + "<td >\n</td> " +
+                         kEmpty + "<td > 6 </td> " + kXmlEnd;
+  EXPECT_EQ(Xml(stream), expected);
+}
+
+TEST_F(ExcelEndToEnd, SheetHeadingsAndColumnLimits) {
+  // A sheet with an empty name gets a heading without a name line. A DIMENSIONS
+  // record whose word at 12 is not 0 takes its column limit from offset 6. The
+  // sheet change happens at most once per cell: a sheet without cells (the
+  // second) gets its heading at the next cell, whose table it then holds, and the
+  // padding at each change runs to the column limit before the latest DIMENSIONS.
+  std::string odd =
+      BiffRecord(0x0200, LeU32(0) + LeU16(3) + LeU16(2) + LeU16(0) + LeU16(5) + LeU16(1));
+  std::string stream = WorkbookStream(
+      kBiff8, FontsAndXfs(),
+      {Sheet8("", odd + RkRecord(0, 0, 0, RkInteger(1))), Sheet8("Empty", DimensionsRecord(4)),
+       Sheet8("C", DimensionsRecord(3) + RkRecord(0, 0, 0, RkInteger(2)) +
+                       RkRecord(0, 1, 0, RkInteger(3)) + RkRecord(1, 0, 0, RkInteger(4)))});
+  std::string expected = std::string(kXmlStart) + "<h3>\n</h3>\n<table border='0'>\n" +
+                         "<td > 1 </td> " + Repeat(kEmpty, 3) + "</tr></table>\n" +
+                         "<h3>\nEmpty\n</h3>\n<table border='0'>\n<td > 2 </td> " +
+                         Repeat(kEmpty, 3) + "</tr></table>\n" +
+                         "<h3>\nC\n</h3>\n<table border='0'>\n" + kEmpty + "<td > 3 </td> " +
+                         kEmpty + "</tr>\n<tr>\n<td > 4 </td> " + kXmlEnd;
+  EXPECT_EQ(Xml(stream), expected);
+}
+
+TEST_F(ExcelEndToEnd, WorkbookStreamChoice) {
+  // Entries in table order: the first "Workbook" or "Book" is taken, and a later
+  // one replaces it only when it lies directly in the root. The entry named "Dir"
+  // is made a storage holding the entries first..last that follow it.
+  struct Case {
+    const char* what;
+    std::vector<std::string> names;  // entries 1, 2, 3
+    uint32_t storage;                // 0 for none
+    uint32_t first, last;
+    const char* sheet;  // the sheet name of the stream taken
+  };
+  const Case cases[] = {
+      {"both in the root: the later", {"Workbook", "BOOK"}, 0, 0, 0, "Two"},
+      {"root, then nested: the first", {"Workbook", "Dir", "Book"}, 2, 3, 3, "One"},
+      {"nested, then root: the later", {"Dir", "Workbook", "book"}, 1, 2, 2, "Three"},
+      {"both nested: the first", {"Dir", "Workbook", "Book"}, 1, 2, 3, "Two"},
+  };
+  const char* const kSheets[] = {"One", "Two", "Three"};
+  for (const Case& c : cases) {
+    std::vector<CfbStream> streams;
+    for (size_t i = 0; i < c.names.size(); ++i) {
+      std::string data =
+          c.names[i] == "Dir" ? "" : WorkbookStream(kBiff8, "", {Sheet8(kSheets[i], "")});
+      streams.push_back(CfbStream{c.names[i], data, false});
+    }
+    CfbImage image = BuildCompoundImage(streams);
+    if (c.storage != 0) {
+      // The storage takes its children out of the root's chain of right siblings.
+      image.PutU8(image.EntryOffset(c.storage) + kCfbEntryKind, 1);
+      image.SetEntryU32(c.storage, kCfbEntryChild, c.first);
+      image.SetEntryU32(c.storage, kCfbEntryRight,
+                        image.GetU32(image.EntryOffset(c.last) + kCfbEntryRight));
+      image.SetEntryU32(c.last, kCfbEntryRight, kCfbFree);
+    }
+    EXPECT_EQ(Convert(image.bytes, kHtml), std::string(kHead) + c.sheet + "\n") << c.what;
+  }
 }
 
 TEST_F(ExcelEndToEnd, Biff5BookStream) {
@@ -228,6 +434,9 @@ TEST_F(ExcelEndToEnd, SizeLimitStopsAtACellBoundary) {
   std::string output = Xml(stream);
   EXPECT_GT(output.size(), 53248u);
   EXPECT_EQ(output, expected);
+  // HTML mode has no size limit: every value is written.
+  std::string html = Html(stream);
+  EXPECT_EQ(html.size() - html.rfind(" 19993 "), 7u);
 }
 
 TEST_F(ExcelEndToEnd, HeaderFileAndFooterAreWrittenVerbatim) {
@@ -261,6 +470,11 @@ TEST_F(ExcelEndToEnd, FailuresGetTheirPages) {
                      {Sheet8("S", DimensionsRecord(1) + RkRecord(0, 0, 0, RkInteger(1)))});
   EXPECT_EQ(Convert(WorkbookFile(encrypted), kXml), kPage6);
   EXPECT_EQ(Convert(WorkbookFile(encrypted), kHtml), kPage6);
+  // A FILEPASS record without a body marks the workbook encrypted all the same.
+  std::string bare = WorkbookStream(kBiff8, BiffRecord(0x002F, "") + FontsAndXfs(),
+                                    {Sheet8("S", DimensionsRecord(1))});
+  EXPECT_EQ(Convert(WorkbookFile(bare), kHtml), kPage6);
+  EXPECT_EQ(Convert(WorkbookFile(bare), kXml), kPage6);
 
   std::string stream = WorkbookStream(kBiff8, FontsAndXfs(), {Sheet8("S", "")});
   EXPECT_EQ(Convert(WorkbookFile(stream, "Sheets"), kHtml), kPage8);
@@ -277,8 +491,7 @@ TEST_F(ExcelEndToEnd, StreamEndsAtItsSizeOrWhereItsSectorsEnd) {
   // hold the stream (which cannot be read whole) ends it where the sectors end.
   std::string cells = DimensionsRecord(4);
   for (int i = 0; i < 400; ++i) {
-    cells += RkRecord(static_cast<uint16_t>(i / 4), static_cast<uint16_t>(i % 4), 0,
-                      RkInteger(i));
+    cells += RkRecord(static_cast<uint16_t>(i / 4), static_cast<uint16_t>(i % 4), 0, RkInteger(i));
   }
   std::string stream = WorkbookStream(kBiff8, FontsAndXfs(), {Sheet8("Long", cells)});
   ASSERT_GT(stream.size(), 4096u + 200u);
