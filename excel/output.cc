@@ -71,7 +71,14 @@ void changeSheet(ExcelState* state) {
   }
   if (state->sheetsStarted >= state->sheetPositions.size()) return;
   if (state->streamPosition < state->sheetPositions[state->sheetsStarted]) return;
-  if (state->sheetsStarted > 0) {
+  const bool tableOpen = state->sheetsStarted > 0;
+  // Sheets whose substreams the walk has already passed held no cells: the cell
+  // belongs to the last sheet that begins before it, and takes that sheet's heading.
+  while (state->sheetsStarted + 1 < state->sheetPositions.size() &&
+         state->streamPosition >= state->sheetPositions[state->sheetsStarted + 1]) {
+    state->sheetsStarted += 1;
+  }
+  if (tableOpen) {
     padColumns(state, state->lastColumn + 1, state->previousColumnLimit);
     state->out->write("</tr></table>\n");
   }
