@@ -434,6 +434,27 @@ TEST(HtmlHeadTest, HostileSections) {
   }
 }
 
+// Names count with values against the section's size: a table that gives one
+// long dictionary name to thousands of entries keeps only as many lines as the
+// section could hold, instead of a copy of the name for every entry.
+TEST(HtmlHeadTest, ManyEntriesSharingOneLongName) {
+  const std::string name(1000, 'n');
+  const std::string dictionary = PropertyDictionary({{7, name}});
+  const std::string value = PropertyString8("x");
+  const uint32_t count = 3000;
+  const uint32_t dictionaryAt = 8 + 8 * (count + 1);
+  const uint32_t valueAt = dictionaryAt + static_cast<uint32_t>(dictionary.size());
+  std::string section = LeU32(0) + LeU32(count + 1) + LeU32(0) + LeU32(dictionaryAt);
+  for (uint32_t i = 0; i < count; ++i) section += LeU32(7) + LeU32(valueAt);
+  section += dictionary + value;
+  section.replace(0, 4, LeU32(static_cast<uint32_t>(section.size())));
+  const std::string line = "<META NAME=\"" + name + "\" CONTENT=\"x\">\n";
+  const std::string text = WriteHead(WithSummary(BuildPropertySetStream({section}))).text;
+  EXPECT_EQ(0u, text.size() % line.size());
+  EXPECT_EQ(line, text.substr(0, line.size()));
+  EXPECT_LE(text.size(), 2 * section.size());
+}
+
 TEST(ReadDocumentPropertiesTest, NeedsListsAndAPropertySetEntry) {
   const std::string stream = Summary({{2, PropertyString8("T")}});
   FilePtr file(OpenTempFileWith(BuildCompoundFile(
