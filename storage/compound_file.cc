@@ -34,7 +34,13 @@ uint64_t SectorOffset(uint32_t sector) { return (uint64_t{sector} + 1) * kSector
 
 bool ReadAt(FILE* file, uint64_t offset, void* buffer, size_t count) {
   if (offset > static_cast<uint64_t>(LONG_MAX)) return false;
-  if (std::fseek(file, static_cast<long>(offset), SEEK_SET) != 0) return false;
+  // A seek costs a system call even when the stream is already there, and walking
+  // a hostile property set makes millions of small reads one after the other.
+  const long here = std::ftell(file);
+  if (here < 0 || static_cast<uint64_t>(here) != offset || std::feof(file) ||
+      std::ferror(file)) {
+    if (std::fseek(file, static_cast<long>(offset), SEEK_SET) != 0) return false;
+  }
   return std::fread(buffer, 1, count, file) == count;
 }
 

@@ -114,6 +114,112 @@ TEST(CompoundFileTest, EntriesNamesFlagsAndParents) {
   EXPECT_EQ(5000u, c->entries[4].size);
 }
 
+// A stored name keeps the low byte of each UTF-16 unit: higher characters lose
+// their high byte, and one whose low byte is 0 ends the name.
+TEST(CompoundFileTest, NamesTakeTheLowByteOfEachUnit) {
+  struct Case {
+    std::vector<uint16_t> units;
+    uint16_t lengthField;
+    const char* name;
+    uint8_t propertySet;
+  };
+  const std::vector<Case> cases = {
+      {{0x0142, 0x006F, 0x306F, 0xFF6B}, 10, "Book", 0},
+      {{0x0041, 0x4100, 0x0042}, 8, "A", 0},
+      {{0x0005, 0x0042, 0x006F}, 8, "Bo", 1},
+      {{0x0005}, 4, "", 1},
+      {{0x0005, 0x0042}, 0, "", 0},  // a length of 0 holds no character
+      {{0x0041, 0x0042, 0x0043}, 0x0304, "AB", 0},  // only the low byte counts
+  };
+  for (const Case& c : cases) {
+    CfbImage m = BuildCompoundImage({{"Placeholder", "x"}});
+    for (int i = 0; i < 32; ++i) m.PutU16(m.EntryOffset(1) + 2 * i, 0);
+    for (size_t i = 0; i < c.units.size(); ++i) m.PutU16(m.EntryOffset(1) + 2 * i, c.units[i]);
+    m.PutU16(m.EntryOffset(1) + kCfbEntryNameLength, c.lengthField);
+    Opened f(m.bytes);
+    ASSERT_NE(nullptr, f.get()) << c.name;
+    EXPECT_STREQ(c.name, f.get()->entries[1].name);
+    EXPECT_EQ(c.propertySet, f.get()->entries[1].propertySet) << c.name;
+  }
+}
+
+// The root is the last entry of kind 5; its first sector starts the mini stream.
+TEST(CompoundFileTest, LastRootEntryCarriesTheMiniStream) {
+  CfbImage base = BuildCompoundImage({{"Small", Pattern(700, 1)}, {"Other", ""}});
+  const uint32_t miniStart = base.GetU32(base.EntryOffset(0) + kCfbEntryFirstSector);
+  {
+    // Entry 0's mini stream would fail the open; entry 2's is the real one.
+    CfbImage m = base;
+    m.PutU8(m.EntryOffset(2) + kCfbEntryKind, 5);
+    m.SetEntryU32(2, kCfbEntryFirstSector, miniStart);
+    m.SetEntryU32(0, kCfbEntryFirstSector, kCfbFree);
+    Opened f(m.bytes);
+    ASSERT_NE(nullptr, f.get());
+    EXPECT_EQ(2u, f.get()->rootIndex);
+    EXPECT_TRUE(Same(Pattern(700, 1), f.Read(1, 0, 700)));
+  }
+  {
+    // A later root without a mini stream leaves small streams unreadable.
+    CfbImage m = base;
+    m.PutU8(m.EntryOffset(2) + kCfbEntryKind, 5);
+    m.SetEntryU32(2, kCfbEntryFirstSector, kCfbEndOfChain);
+    Opened f(m.bytes);
+    ASSERT_NE(nullptr, f.get());
+    EXPECT_EQ(2u, f.get()->rootIndex);
+    EXPECT_EQ(0, PtrListCount(f.get()->miniSectors));
+    EXPECT_EQ(kFail, f.Read(1, 0, 1));
+  }
+}
+
+// Parents come from a depth-first walk from entry 0 that takes the right sibling,
+// then the left sibling, then the child: an entry reachable along several links
+// belongs to the storage met first in that order.
+TEST(CompoundFileTest, ParentsFollowRightThenLeftThenChild) {
+  struct Link {
+    uint32_t entry;
+    size_t field;
+    uint32_t value;
+  };
+  struct Case {
+    const char* what;
+    std::vector<Link> links;
+    std::vector<uint32_t> parents;  // of entries 0..4
+  };
+  const uint32_t none = kCompoundNoParent;
+  const std::vector<Case> cases = {
+      {"right sibling before child",
+       {{1, kCfbEntryChild, 3}},
+       {none, 0, 0, 0, 0}},
+      {"left sibling before child",
+       {{1, kCfbEntryRight, kCfbFree}, {1, kCfbEntryLeft, 2}, {1, kCfbEntryChild, 2}},
+       {none, 0, 0, 0, 0}},
+      {"right subtree before left subtree",
+       {{1, kCfbEntryRight, 2},
+        {1, kCfbEntryLeft, 3},
+        {2, kCfbEntryRight, kCfbFree},
+        {3, kCfbEntryRight, kCfbFree},
+        {2, kCfbEntryChild, 4},
+        {3, kCfbEntryChild, 4}},
+       {none, 0, 0, 0, 2}},
+      {"child nested two deep",
+       {{1, kCfbEntryRight, kCfbFree},
+        {1, kCfbEntryChild, 2},
+        {2, kCfbEntryRight, kCfbFree},
+        {2, kCfbEntryChild, 3},
+        {3, kCfbEntryRight, 4}},
+       {none, 0, 1, 2, 2}},
+  };
+  for (const Case& c : cases) {
+    CfbImage m = BuildCompoundImage({{"A", "a"}, {"B", "b"}, {"C", "c"}, {"D", "d"}});
+    for (const Link& l : c.links) m.SetEntryU32(l.entry, l.field, l.value);
+    Opened f(m.bytes);
+    ASSERT_NE(nullptr, f.get()) << c.what;
+    for (uint32_t i = 0; i < 5; ++i) {
+      EXPECT_EQ(c.parents[i], f.get()->entries[i].parent) << c.what << " " << i;
+    }
+  }
+}
+
 TEST(CompoundFileTest, LookupIgnoresCase) {
   Opened f(BuildCompoundFile({{"Book", "a"}, {"SummaryInformation", "b", true}}));
   ASSERT_NE(nullptr, f.get());
@@ -263,6 +369,25 @@ TEST(CompoundFileTest, BudgetIsExactAndLastsUntilTheNextOpen) {
   EXPECT_EQ(kFail, g.Read(2, 0, 1));
   Opened h(bytes);
   EXPECT_EQ("abc", h.Read(2, 0, 3));
+}
+
+// The length is charged before anything is checked, so failed reads use up the
+// budget as well.
+TEST(CompoundFileTest, FailedReadsAreChargedToo) {
+  const std::string bytes = BuildCompoundFile({{"Small", "abc"}});
+  struct Case {
+    const char* what;
+    uint32_t entry, offset;
+  };
+  const Case cases[] = {{"no such entry", 7, 0}, {"past the stream", 1, 1}};
+  for (const Case& c : cases) {
+    Opened f(bytes);
+    ASSERT_NE(nullptr, f.get());
+    EXPECT_EQ(kFail, f.Read(c.entry, c.offset, kReadBudgetLimit - 2)) << c.what;
+    EXPECT_EQ("ab", f.Read(1, 0, 2)) << c.what;
+    EXPECT_EQ(kFail, f.Read(1, 0, 1)) << c.what;
+    EXPECT_EQ(kFail, f.Read(1, 0, 0)) << c.what;
+  }
 }
 
 // More than 109 allocation-table sectors: the rest are listed in extension sectors.

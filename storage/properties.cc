@@ -144,9 +144,11 @@ void ReadSection(ByteReader* content, uint32_t count, const char* stream, Charse
       break;
     }
   }
-  // Values of one section together take no more bytes than the section holds (as
-  // they do when each is stored once), so that a table of many entries pointing at
-  // one long value stays bounded in memory and time; the rest are dropped.
+  // The names and values kept from one section together take no more bytes than
+  // the section holds (as they do when each property is stored once: a fixed name
+  // is shorter than a property's table entry and value header), so that a table of
+  // many entries pointing at one long value or one long dictionary name stays
+  // bounded in memory and time; the rest are dropped.
   size_t allowance = content->size();
   for (uint32_t i = 0; i < count; ++i) {
     const uint32_t id = content->u32At(8 * i);
@@ -155,12 +157,17 @@ void ReadSection(ByteReader* content, uint32_t count, const char* stream, Charse
     auto named = dictionary.find(id);
     const char* name = named != dictionary.end() ? named->second.data() : FixedNameOf(stream, id);
     if (name == nullptr) continue;
+    const size_t nameLength = std::strlen(name);
     size_t cost = 0;
     char* value = DecodeValue(content, static_cast<size_t>(content->u32At(8 * i + 4)) - 8, charset,
-                              allowance, &cost);
+                              nameLength <= allowance ? allowance - nameLength : 0, &cost);
     if (cost == kOverAllowance) return;
     if (value == nullptr) continue;
-    allowance -= cost;
+    if (nameLength > allowance) {
+      std::free(value);
+      return;
+    }
+    allowance -= nameLength + cost;
     AppendPair(names, values, name, value);
   }
 }

@@ -103,6 +103,57 @@ TEST(HtmlHeadTest, DictionaryNamesInALaterSection) {
       head.text);
 }
 
+// Names are trimmed of blanks and their spaces become underscores; "Title" and
+// "AppName" are recognised only as stored, and values are written untouched.
+TEST(HtmlHeadTest, DictionaryNamesAsWritten) {
+  const std::string section = BuildPropertySection(
+      {{0, PropertyDictionary({{100, " \r\nName\t\n"},
+                               {101, "a  b c"},
+                               {102, "  "},
+                               {103, ""},
+                               {104, "title"},
+                               {105, " Title"},
+                               {106, " AppName"},
+                               {107, "Title"},
+                               {1, "CodePage"},
+                               {0x80000000, "Locale"}})},
+       {100, PropertyString8("v100")},
+       {101, PropertyString8("say \"hi\" & <b>'it'</b>")},
+       {102, PropertyString8("v102")},
+       {103, PropertyString8("v103")},
+       {104, PropertyString8("v104")},
+       {105, PropertyString8("v105")},
+       {106, PropertyString8("v106")},
+       {107, PropertyString8("a <b> title")},
+       {1, PropertyString8("1252")},
+       {0x80000000, PropertyString8("en")}});
+  Head head = WriteHead(BuildCompoundFile(
+      {{"DocumentSummaryInformation", BuildPropertySetStream({section}), true}}));
+  EXPECT_EQ(
+      "<META NAME=\"Name\" CONTENT=\"v100\">\n"
+      "<META NAME=\"a__b_c\" CONTENT=\"say \"hi\" & <b>'it'</b>\">\n"
+      "<META NAME=\"\" CONTENT=\"v102\">\n"
+      "<META NAME=\"title\" CONTENT=\"v104\">\n"
+      "<META NAME=\"Title\" CONTENT=\"v105\">\n"
+      "<META NAME=\"AppName\" CONTENT=\"v106\">\n"
+      "<TITLE>a <b> title</TITLE>\n",
+      head.text);
+  EXPECT_EQ("<none>", head.appName);
+}
+
+// Streams are read in entry-table order, and their lines are written as read.
+TEST(HtmlHeadTest, StreamsInEntryOrder) {
+  Head head = WriteHead(BuildCompoundFile(
+      {{"DocumentSummaryInformation", Summary({{15, PropertyString8("Acme")}}), true},
+       {"SummaryInformation", Summary({{2, PropertyString8("T")}, {4, PropertyString8("A")}}),
+        true}}));
+  EXPECT_EQ(
+      "<META NAME=\"Company\" CONTENT=\"Acme\">\n"
+      "<TITLE>T</TITLE>\n"
+      "<META NAME=\"Author\" CONTENT=\"A\">\n",
+      head.text);
+}
+
 TEST(HtmlHeadTest, AppNameIsWrittenAndTheLastOneReturned) {
   Head head = WriteHead(BuildCompoundFile(
       {{"SummaryInformation", Summary({{18, PropertyString8("First")}}), true},
@@ -213,6 +264,70 @@ TEST(HtmlHeadTest, FileNameLines) {
   EXPECT_EQ(88, std::ftell(out.get()));
 }
 
+// Sections are read back to back from the offset at 0x2C (or from 0 when the
+// stream is too short to hold it); the header's other offsets are not used.
+TEST(HtmlHeadTest, SectionsFollowOneAnother) {
+  const std::string title = BuildPropertySection({{2, PropertyString8("Hi")}});
+  const std::string author = BuildPropertySection({{4, PropertyString8("Ann")}});
+  const std::string empty = LeU32(8) + LeU32(0);
+  std::string tooMany = title;
+  tooMany.replace(4, 4, LeU32(100));
+  std::string exactTable = LeU32(16) + LeU32(1) + LeU32(2) + LeU32(16);
+  struct Case {
+    const char* what;
+    std::string stream;
+    std::string want;
+  };
+  const std::vector<Case> cases = {
+      {"short stream read from 0", title, "<TITLE>Hi</TITLE>\n"},
+      {"empty section of 8 bytes", BuildPropertySetStream({empty, author}),
+       "<META NAME=\"Author\" CONTENT=\"Ann\">\n"},
+      {"a gap ends the walk", BuildPropertySetStream({title, std::string(4, '\0'), author}),
+       "<TITLE>Hi</TITLE>\n"},
+      {"too many properties skips only that section",
+       BuildPropertySetStream({tooMany, author}), "<META NAME=\"Author\" CONTENT=\"Ann\">\n"},
+      {"a table that fills the section, its value outside",
+       BuildPropertySetStream({exactTable, author}), "<META NAME=\"Author\" CONTENT=\"Ann\">\n"},
+      {"header offsets of later sections ignored",
+       [&] {
+         std::string s = BuildPropertySetStream({title, author});
+         s.replace(0x40, 4, LeU32(0));
+         return s;
+       }(),
+       "<TITLE>Hi</TITLE>\n<META NAME=\"Author\" CONTENT=\"Ann\">\n"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.want, WriteHead(WithSummary(c.stream)).text) << c.what;
+  }
+}
+
+// An 8-bit string needs more than its 8 header bytes; a 16-bit one its header and
+// every unit it declares, a terminator not included.
+TEST(HtmlHeadTest, ValuesAtTheEndOfTheSection) {
+  const std::string author = BuildPropertySection({{4, PropertyString8("Ann")}});
+  auto last = [&](const std::string& value) {
+    return WithSummary(BuildPropertySetStream({BuildPropertySection({{2, value}}), author}));
+  };
+  struct Case {
+    const char* what;
+    std::string value;
+    std::string title;
+  };
+  const std::vector<Case> cases = {
+      {"8-bit, one byte", LeU32(30) + LeU32(1) + "x", "x"},
+      {"8-bit, type only", LeU32(30), ""},
+      {"16-bit, exactly its units", LeU32(31) + LeU32(2) + LeU16('o') + LeU16('k'), "ok"},
+      {"16-bit, no units", LeU32(31) + LeU32(0), ""},
+      {"16-bit, count only", LeU32(31) + LeU32(1), ""},
+      {"type cut short", LeU16(30), ""},
+  };
+  for (const Case& c : cases) {
+    const std::string want = (c.title.empty() ? "" : "<TITLE>" + c.title + "</TITLE>\n") +
+                             "<META NAME=\"Author\" CONTENT=\"Ann\">\n";
+    EXPECT_EQ(want, WriteHead(last(c.value), "", CHARSET_UTF8).text) << c.what;
+  }
+}
+
 TEST(HtmlHeadTest, SectionSizeLimit) {
   auto sized = [](uint32_t size) {
     std::string section = BuildPropertySection({{2, PropertyString8("Big")}});
@@ -317,6 +432,27 @@ TEST(HtmlHeadTest, HostileSections) {
     Head head = WriteHead(WithSummary(c.stream));
     EXPECT_EQ(c.want, head.text) << c.what;
   }
+}
+
+// Names count with values against the section's size: a table that gives one
+// long dictionary name to thousands of entries keeps only as many lines as the
+// section could hold, instead of a copy of the name for every entry.
+TEST(HtmlHeadTest, ManyEntriesSharingOneLongName) {
+  const std::string name(1000, 'n');
+  const std::string dictionary = PropertyDictionary({{7, name}});
+  const std::string value = PropertyString8("x");
+  const uint32_t count = 3000;
+  const uint32_t dictionaryAt = 8 + 8 * (count + 1);
+  const uint32_t valueAt = dictionaryAt + static_cast<uint32_t>(dictionary.size());
+  std::string section = LeU32(0) + LeU32(count + 1) + LeU32(0) + LeU32(dictionaryAt);
+  for (uint32_t i = 0; i < count; ++i) section += LeU32(7) + LeU32(valueAt);
+  section += dictionary + value;
+  section.replace(0, 4, LeU32(static_cast<uint32_t>(section.size())));
+  const std::string line = "<META NAME=\"" + name + "\" CONTENT=\"x\">\n";
+  const std::string text = WriteHead(WithSummary(BuildPropertySetStream({section}))).text;
+  EXPECT_EQ(0u, text.size() % line.size());
+  EXPECT_EQ(line, text.substr(0, line.size()));
+  EXPECT_LE(text.size(), 2 * section.size());
 }
 
 TEST(ReadDocumentPropertiesTest, NeedsListsAndAPropertySetEntry) {
