@@ -14,8 +14,6 @@ namespace {
 constexpr int kLoadAttempts = 5;
 constexpr size_t kReportLineSize = 4096;
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
 bool isKeyStart(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
          std::strchr("$%&',-._", c) != nullptr;
@@ -26,13 +24,11 @@ std::string normalizedName(const char* name) {
   std::string result;
   if (name == nullptr) return result;
   const char* begin = name;
-  while (isBlank(*begin)) ++begin;
+  while (isBlankChar(*begin)) ++begin;
   const char* end = begin + std::strlen(begin);
-  while (end > begin && isBlank(end[-1])) --end;
+  while (end > begin && isBlankChar(end[-1])) --end;
   result.assign(begin, end);
-  for (char& c : result) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
+  upperAscii(result.data());
   return result;
 }
 
@@ -104,7 +100,7 @@ void parseLine(ConfigFile* config, char* line, bool copy, ConfigSection** sectio
   *equals = '\0';
   char* key = trimBlanks(line);
   char* value = equals + 1;
-  while (isBlank(*value)) ++value;
+  while (isBlankChar(*value)) ++value;
   appendEntry(*section, lastEntry, key, value, copy);
 }
 

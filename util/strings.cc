@@ -135,13 +135,13 @@ char* upperAscii(char* text) {
   return text;
 }
 
-static bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool isBlankChar(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 char* trimBlanks(char* text) {
   if (text == nullptr) return nullptr;
-  while (isBlank(*text)) ++text;
+  while (isBlankChar(*text)) ++text;
   size_t length = std::strlen(text);
-  while (length > 0 && isBlank(text[length - 1])) text[--length] = '\0';
+  while (length > 0 && isBlankChar(text[length - 1])) text[--length] = '\0';
   return text;
 }
 

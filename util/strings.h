@@ -40,6 +40,8 @@ bool equalsIgnoreCase(const char* a, const char* b);
 
 // Upper-cases the ASCII letters a to z in place.
 char* upperAscii(char* text);
+// True for a space, tab, carriage return or line feed.
+bool isBlankChar(char c);
 // Trims spaces, tabs, carriage returns and line feeds at both ends, in place;
 // returns the first kept character.
 char* trimBlanks(char* text);
