@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "charset/convert.h"
+#include "tests/test_support.h"
 
 namespace fs = std::filesystem;
 
@@ -33,22 +34,13 @@ void WriteFile(const fs::path& path, const std::string& text) {
 // and after it.
 class TablesTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    UnloadCharsetTables();
-    dir_ = fs::temp_directory_path() /
-           ("lumen_charset_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-            "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override {
-    UnloadCharsetTables();
-    fs::remove_all(dir_);
-  }
+  void SetUp() override { UnloadCharsetTables(); }
+  void TearDown() override { UnloadCharsetTables(); }
   std::string Dir() const { return dir_.string(); }
   void Write(const std::string& name, const std::string& text) { WriteFile(dir_ / name, text); }
 
-  fs::path dir_;
+  ScratchDir scratch_;
+  const fs::path dir_{scratch_.path()};
 };
 
 TEST(CharsetNameTest, ConfigurationNamesOnly) {

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "charset/charset.h"
+#include "tests/test_support.h"
 
 namespace fs = std::filesystem;
 
@@ -451,18 +452,8 @@ TEST_F(ConvertTest, ChecksBeforeAnyTable) {
 // Conversions with table files written by the test.
 class ConvertWithTablesTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    UnloadCharsetTables();
-    dir_ = fs::temp_directory_path() /
-           ("lumen_convert_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-            "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override {
-    UnloadCharsetTables();
-    fs::remove_all(dir_);
-  }
+  void SetUp() override { UnloadCharsetTables(); }
+  void TearDown() override { UnloadCharsetTables(); }
   void Write(const std::string& name, const std::string& text) {
     std::ofstream out(dir_ / name, std::ios::binary);
     out << text;
@@ -471,7 +462,8 @@ class ConvertWithTablesTest : public ::testing::Test {
     return Conv(source, target, input, dir_.string().c_str());
   }
 
-  fs::path dir_;
+  ScratchDir scratch_;
+  const fs::path dir_{scratch_.path()};
 };
 
 // References are written for the code units of the entity set even when the

@@ -17,6 +17,17 @@ ExcelString stringAt(ExcelState* state, const uint8_t* body, size_t length, size
 
 bool htmlMode(const ExcelState* state) { return !state->settings->outputXml; }
 
+// Records that HTML mode writes as one text line: a character count of countWidth
+// bytes at countAt, the string from stringFrom. A record too short for its count
+// or for the string's start writes nothing, and XML mode writes none of them.
+void writeTextRecord(ExcelState* state, const uint8_t* body, size_t length, size_t countAt,
+                     size_t countWidth, size_t stringFrom) {
+  if (!htmlMode(state) || length < stringFrom) return;
+  ByteReader r(body, length);
+  uint16_t count = countWidth == 1 ? r.u8At(countAt) : r.u16At(countAt);
+  if (r.ok()) writeTextLine(state, stringAt(state, body, length, stringFrom, count));
+}
+
 void onBof(ExcelState* state, uint16_t type, ByteReader& r) {
   if (state->versionKnown) return;
   if (type == kRecordBof) {
@@ -122,13 +133,9 @@ int dispatchRecord(ExcelState* state, uint16_t type, const uint8_t* body, size_t
       break;
     case kRecordOldLabel:
     case kRecordRString:
-    case kRecordName: {
-      uint16_t count = r.u16At(6);
-      if (r.ok() && length >= 8 && htmlMode(state)) {
-        writeTextLine(state, stringAt(state, body, length, 8, count));
-      }
+    case kRecordName:
+      writeTextRecord(state, body, length, 6, 2, 8);
       break;
-    }
     case kRecordFormula:
     case kRecordNumber: {
       uint16_t row = r.u16At(0);
@@ -146,13 +153,9 @@ int dispatchRecord(ExcelState* state, uint16_t type, const uint8_t* body, size_t
     case kRecordFooter:
       onHeaderFooter(state, r);
       break;
-    case kRecordNote: {
-      uint16_t count = r.u16At(4);
-      if (r.ok() && length >= 6 && htmlMode(state)) {
-        writeTextLine(state, stringAt(state, body, length, 6, count));
-      }
+    case kRecordNote:
+      writeTextRecord(state, body, length, 4, 2, 6);
       break;
-    }
     case kRecordFilePass:
       return kExcelEncrypted;
     case kRecordFont: {
@@ -171,13 +174,9 @@ int dispatchRecord(ExcelState* state, uint16_t type, const uint8_t* body, size_t
         writeMulrkCell(state, body, length);
       }
       break;
-    case kRecordType223: {
-      uint16_t count = r.u16At(0);
-      if (r.ok() && htmlMode(state)) {
-        writeTextLine(state, stringAt(state, body, length, 2, count));
-      }
+    case kRecordType223:
+      writeTextRecord(state, body, length, 0, 2, 2);
       break;
-    }
     case kRecordXf: {
       uint16_t font = r.u16At(0);
       uint16_t format = r.u16At(2);
@@ -214,13 +213,9 @@ int dispatchRecord(ExcelState* state, uint16_t type, const uint8_t* body, size_t
       }
       break;
     }
-    case kRecordString: {
-      uint8_t count = r.u8At(0);
-      if (r.ok() && length >= 2 && htmlMode(state)) {
-        writeTextLine(state, stringAt(state, body, length, 2, count));
-      }
+    case kRecordString:
+      writeTextRecord(state, body, length, 0, 1, 2);
       break;
-    }
     case kRecordRk: {
       uint16_t row = r.u16At(0);
       uint16_t column = r.u16At(2);
@@ -237,13 +232,9 @@ int dispatchRecord(ExcelState* state, uint16_t type, const uint8_t* body, size_t
     case kRecordFormat:
       onFormat(state, r);
       break;
-    case kRecordSeriesText: {
-      uint8_t count = r.u8At(2);
-      if (r.ok() && htmlMode(state)) {
-        writeTextLine(state, stringAt(state, body, length, 3, count));
-      }
+    case kRecordSeriesText:
+      writeTextRecord(state, body, length, 2, 1, 3);
       break;
-    }
     default:
       break;
   }
