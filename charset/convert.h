@@ -43,6 +43,14 @@ int ConvertCharsetWithDefaults(CharsetId source, CharsetId target, const void* i
 // A converter sets its configured directory before it writes the document head.
 void SetDefaultTablesDirectory(const char* directory);
 
+// Sets the default tables directory for its own lifetime, then restores ".".
+struct ScopedTablesDirectory {
+  explicit ScopedTablesDirectory(const char* directory) { SetDefaultTablesDirectory(directory); }
+  ~ScopedTablesDirectory() { SetDefaultTablesDirectory(nullptr); }
+  ScopedTablesDirectory(const ScopedTablesDirectory&) = delete;
+  ScopedTablesDirectory& operator=(const ScopedTablesDirectory&) = delete;
+};
+
 // 0 when the pair may be converted under the hint, -2 otherwise.
 int CheckCharsetPair(CharsetId source, CharsetId target, int32_t hint);
 

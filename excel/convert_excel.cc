@@ -1,7 +1,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "config/config.h"
+#include "config/settings_keys.h"
 #include "excel/excel.h"
 #include "excel/output.h"
 #include "excel/records.h"
@@ -19,16 +19,6 @@ constexpr int kNotCompound = -4;
 constexpr int kNoOutput = -5;
 constexpr int kNoConfig = -7;
 constexpr int kNoWorkbook = -8;
-
-struct ConfigCloser {
-  ConfigFile* config = nullptr;
-  ~ConfigCloser() { configFree(&config); }
-};
-
-struct CompoundCloser {
-  CompoundFile* compound = nullptr;
-  ~CompoundCloser() { CloseCompoundFile(&compound); }
-};
 
 int runWalk(const ExcelSettings& settings, CompoundFile* compound, FILE* input, uint32_t entry,
             const char* inputPath, const char* outputPath) {
@@ -60,20 +50,20 @@ int convertExcel(const char* inputPath, const char* outputPath, const char* conf
                  const char* section) {
   FilePtr input(openFile(inputPath, "rb"));
 
-  ConfigCloser config;
-  if (configLoad(&config.config, configPath, 0) != 0) return kNoConfig;
+  ConfigFile* loaded = nullptr;
+  if (configLoad(&loaded, configPath, 0) != 0) return kNoConfig;
+  ConfigPtr config(loaded);
   ExcelSettings settings;
-  readExcelSettings(config.config, section, &settings);
+  readExcelSettings(config.get(), section, &settings);
 
   if (!input) return kNoInput;
-  CompoundCloser compound;
-  compound.compound = OpenCompoundFile(input.get());
-  if (compound.compound == nullptr) return kNotCompound;
-  if (compound.compound->entryCount == 0) return kNoWorkbook;
+  CompoundPtr compound(OpenCompoundFile(input.get()));
+  if (!compound) return kNotCompound;
+  if (compound->entryCount == 0) return kNoWorkbook;
   // "WorkBook" (BIFF8) or "Book" (BIFF5), any case; one directly in the root wins.
-  int32_t entry = FindContentStream(compound.compound, "WorkBook", "Book");
+  int32_t entry = FindContentStream(compound.get(), "WorkBook", "Book");
   if (entry < 0) return kNoWorkbook;
 
-  return runWalk(settings, compound.compound, input.get(), static_cast<uint32_t>(entry), inputPath,
+  return runWalk(settings, compound.get(), input.get(), static_cast<uint32_t>(entry), inputPath,
                  outputPath);
 }

@@ -102,10 +102,9 @@ void writeDocumentStart(ExcelState* state, CompoundFile* compound, FILE* input,
   }
   // The head lines go straight into the file.
   state->out->flush();
-  SetDefaultTablesDirectory(state->settings->tablesDirectory.c_str());
+  ScopedTablesDirectory tables(state->settings->tablesDirectory.c_str());
   CharPtr application(WriteHtmlHead(compound, input, state->out->file(), inputPath,
                                     state->settings->fileNameCharset));
-  SetDefaultTablesDirectory(nullptr);
   state->out->syncWithFile();
 }
 

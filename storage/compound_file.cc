@@ -25,11 +25,6 @@ constexpr size_t kEntrySize = 128;
 constexpr uint32_t kSignature0 = 0xE011CFD0;
 constexpr uint32_t kSignature1 = 0xE11AB1A1;
 
-struct CompoundCloser {
-  void operator()(CompoundFile* compound) const { CloseCompoundFile(&compound); }
-};
-using CompoundPtr = std::unique_ptr<CompoundFile, CompoundCloser>;
-
 uint64_t SectorOffset(uint32_t sector) { return (uint64_t{sector} + 1) * kSectorSize; }
 
 bool ReadAt(FILE* file, uint64_t offset, void* buffer, size_t count) {

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 
 #include "storage/ptr_list.h"
 
@@ -84,5 +85,11 @@ int32_t FindLastCompoundEntry(const CompoundFile* compound, const char* name, ui
 // (parent 0). -1 when none.
 int32_t FindContentStream(const CompoundFile* compound, const char* name,
                           const char* alternate = nullptr);
+
+// RAII owner of an open compound file.
+struct CompoundCloser {
+  void operator()(CompoundFile* compound) const { CloseCompoundFile(&compound); }
+};
+using CompoundPtr = std::unique_ptr<CompoundFile, CompoundCloser>;
 
 #endif  // LUMEN_STORAGE_COMPOUND_FILE_H_
