@@ -4,6 +4,7 @@
 #include <initializer_list>
 
 #include "excel/excel.h"
+#include "powerpoint/powerpoint.h"
 #include "util/files.h"
 #include "util/memory.h"
 #include "util/strings.h"
@@ -26,6 +27,7 @@ struct ConverterRow {
 // has no row here is unsupported.
 const std::initializer_list<ConverterRow> kConverters = {
     {".XLS", convertExcel, "XLS", nullptr, nullptr},
+    {".PPT", convertPowerPoint, "Ppt", nullptr, nullptr},
 };
 
 }  // namespace

@@ -1,0 +1,97 @@
+#include "powerpoint/records.h"
+
+#include <cstdlib>
+
+#include "util/byte_reader.h"
+#include "util/memory.h"
+
+namespace {
+
+// Reads [offset, offset + length) and appends it; a failed try is not charged to
+// the read budget, so that the tries that follow see the budget a single read of
+// the readable part would have left.
+bool appendRange(CompoundFile* compound, FILE* file, uint32_t entry, uint32_t offset,
+                 uint32_t length, std::vector<uint8_t>* out) {
+  uint32_t budgetBefore = ReadBudget;
+  MallocPtr<unsigned char> bytes(ReadStreamRange(compound, file, entry, offset, length));
+  if (!bytes) {
+    ReadBudget = budgetBefore;
+    return false;
+  }
+  out->insert(out->end(), bytes.get(), bytes.get() + length);
+  return true;
+}
+
+}  // namespace
+
+PptStream readPptStream(CompoundFile* compound, FILE* file, uint32_t entry) {
+  PptStream stream;
+  if (compound == nullptr || entry >= compound->entryCount) return stream;
+  const uint32_t size = compound->entries[entry].size;
+  stream.size = size;
+  if (size == 0 || appendRange(compound, file, entry, 0, size, &stream.bytes)) return stream;
+  // The chain ends early or the budget runs out: keep the longest beginning that
+  // reads, found chunk by chunk and then by halving the chunk that fails.
+  constexpr uint32_t kChunk = 65536;
+  uint32_t position = 0;
+  uint32_t step = kChunk;
+  while (position < size && step > 0) {
+    uint32_t length = size - position < step ? size - position : step;
+    if (appendRange(compound, file, entry, position, length, &stream.bytes)) {
+      position += length;
+    } else {
+      step = length / 2;
+    }
+  }
+  return stream;
+}
+
+void walkPptRecords(const PptStream& stream, PptRecordVisitor* visitor) {
+  struct Level {
+    uint64_t position;
+    uint64_t end;
+  };
+  ByteReader reader(stream.bytes.data(), stream.bytes.size());
+  std::vector<PptRecord> path;
+  std::vector<Level> levels;
+  levels.push_back({0, stream.size});
+  while (!levels.empty()) {
+    Level& level = levels.back();
+    bool levelEnds = level.position + 8 > level.end || !reader.has(level.position, 8);
+    PptRecord record;
+    if (!levelEnds) {
+      record.offset = level.position;
+      uint16_t word = reader.u16At(level.position);
+      record.instance = static_cast<uint16_t>(word >> 4);
+      record.container = (word & 0xF) == 0xF;
+      record.type = reader.u16At(level.position + 2);
+      record.length = reader.u32At(level.position + 4);
+      level.position += 8;
+      if (!record.container) {
+        // An atom whose body does not fit, or cannot be read, ends the level.
+        levelEnds = level.position + record.length > level.end ||
+                    !reader.has(level.position, record.length);
+      }
+    }
+    if (levelEnds) {
+      levels.pop_back();
+      if (!path.empty()) {
+        PptRecord closed = path.back();
+        path.pop_back();
+        visitor->leaveContainer(path, closed);
+      }
+      continue;
+    }
+    uint64_t bodyStart = level.position;
+    uint64_t bodyEnd = bodyStart + record.length;
+    level.position = bodyEnd;
+    if (record.container) {
+      if (levels.size() > kPptMaxDepth) continue;
+      visitor->enterContainer(path, record);
+      path.push_back(record);
+      levels.push_back({bodyStart, bodyEnd < level.end ? bodyEnd : level.end});
+      continue;
+    }
+    if (!visitor->atom(path, record, stream.bytes.data() + bodyStart)) return;
+  }
+}

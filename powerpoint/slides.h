@@ -1,0 +1,68 @@
+// Which slide each text of a presentation belongs to, and the per-slide texts of
+// the tagged output.
+//
+// The slides are the top-level Slide containers in stream order, numbered from 1,
+// except title masters: a Slide container that the master list (instance 1 of the
+// SlideListWithText records) names through the persist directory. Slide 0 gathers
+// everything that belongs to no slide (masters, handout, document-level text); its
+// texts are never written.
+#ifndef LUMEN_POWERPOINT_SLIDES_H_
+#define LUMEN_POWERPOINT_SLIDES_H_
+
+#include <cstdint>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "powerpoint/records.h"
+
+struct PptSettings;
+
+// Slide numbers of the stream's containers, built by one walk before the texts are
+// gathered.
+struct SlideMap {
+  // Top-level Slide and Notes containers, by header position.
+  std::unordered_map<uint64_t, uint32_t> slideAt;  // 0: a title master
+  std::unordered_map<uint64_t, uint32_t> notesAt;  // 0: notes master or unknown
+  // Stream position of each persist id; later directories override earlier ones.
+  std::unordered_map<uint32_t, uint32_t> persistOffsets;
+  uint32_t slideCount = 0;
+};
+
+// Builds the map: the persist directories, the lists of the Document container, the
+// SlideAtom of each top-level Slide and the NotesAtom of each top-level Notes.
+void buildSlideMap(const PptStream& stream, SlideMap* map);
+
+// The slide a SlidePersistAtom of a SlideListWithText stands for: instance 0 (the
+// slides) through its persist id to a slide, instance 2 (the notes) through its
+// persist id to the notes of a slide; when the id does not resolve, the ordinal
+// (1-based) of the atom in its list. 0 for every other list.
+uint32_t slideOfListEntry(const SlideMap& map, uint16_t listInstance, uint32_t persistId,
+                          uint32_t ordinal);
+
+struct SlideEntry {
+  bool titleClosed = false;  // the closing title tag text was appended
+  std::string body;          // tag texts, body, notes and text box texts
+  std::string title;         // title texts
+};
+
+// The process-wide state of one conversion: the slide map, the per-slide texts and
+// the skip flag that SlideAtom records set and clear. One conversion at a time.
+struct SlideState {
+  SlideMap map;
+  std::map<uint32_t, SlideEntry> entries;  // by slide number
+  bool skip = false;
+};
+
+// The state, reset to empty at the start of each conversion.
+SlideState& pptSlideState();
+void resetPptSlideState();
+
+// Writes every slide entry but slide 0's, in slide order: the slide tag, the title
+// ("<title> text </title>") or "<B>Slide -  N </B>" with the slide number, then
+// "<P>", the body text, "<P>" and the closing slide tag. False when a write fails.
+bool writeSlides(const SlideState& state, const PptSettings& settings, FILE* out);
+
+#endif  // LUMEN_POWERPOINT_SLIDES_H_

@@ -1,0 +1,205 @@
+#include "powerpoint/walks.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "charset/convert.h"
+#include "util/byte_reader.h"
+#include "util/memory.h"
+
+namespace {
+
+bool isText(uint16_t type) { return type == kPptTextCharsAtom || type == kPptTextBytesAtom; }
+
+// The text of a text atom: 16-bit characters converted from UCS-2 to the output
+// character set (nothing when the conversion fails), 8-bit characters as stored.
+std::string textOf(const PptSettings& settings, const PptRecord& record, const uint8_t* body) {
+  if (record.length == 0) return std::string();
+  if (record.type == kPptTextBytesAtom) {
+    return std::string(reinterpret_cast<const char*>(body), record.length);
+  }
+  CharsetContext context{const_cast<char*>(settings.tablesDirectory.c_str()), -1};
+  char* converted = nullptr;
+  int32_t length = 0;
+  int status = ConvertCharset(CHARSET_UCS2, settings.outputCharset, body,
+                              static_cast<int32_t>(record.length), &converted, &length, &context);
+  CharPtr owner(converted);
+  if (status != CHARSET_OK || converted == nullptr || length <= 0) return std::string();
+  return std::string(converted, static_cast<size_t>(length));
+}
+
+bool isStopped(const PptSettings& settings, const std::string& text) {
+  for (const std::string& entry : settings.stopList) {
+    if (text.size() >= entry.size() && std::memcmp(text.data(), entry.data(), entry.size()) == 0)
+      return true;
+  }
+  return false;
+}
+
+std::string escaped(const std::string& text) {
+  std::string out;
+  out.reserve(text.size() + 16);
+  for (char c : text) {
+    if (c == '<') {
+      out += "&lt;";
+    } else if (c == '>') {
+      out += "&gt;";
+    } else if (c == '\'') {
+      out += '"';
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+class HtmlWalk : public PptRecordVisitor {
+ public:
+  HtmlWalk(const PptSettings& settings, FILE* out) : settings_(settings), out_(out) {}
+
+  bool atom(const std::vector<PptRecord>&, const PptRecord& record,
+            const uint8_t* body) override {
+    if (!isText(record.type)) return true;
+    std::string text = textOf(settings_, record, body);
+    if (!text.empty() && !isStopped(settings_, text)) text = escaped(text);
+    else text.clear();
+    text += '\n';
+    if (std::fwrite(text.data(), 1, text.size(), out_) != text.size()) {
+      result = -5;
+      return false;
+    }
+    return true;
+  }
+
+  int result = 0;
+
+ private:
+  const PptSettings& settings_;
+  FILE* out_;
+};
+
+struct LevelFlags {
+  bool title = false;
+  bool body = false;
+  bool notes = false;
+  bool textBox = false;
+};
+
+// A SlideListWithText being walked and the slide its current entry stands for.
+struct OpenList {
+  uint16_t instance;
+  uint32_t ordinal;
+  uint32_t slide;
+};
+
+class XmlWalk : public PptRecordVisitor {
+ public:
+  XmlWalk(const PptSettings& settings, SlideState* state)
+      : settings_(settings), state_(state), flags_(1) {}
+
+  void enterContainer(const std::vector<PptRecord>&, const PptRecord& record) override {
+    flags_.emplace_back();
+    if (record.type == kPptSlideListWithText) lists_.push_back({record.instance, 0, 0});
+  }
+
+  void leaveContainer(const std::vector<PptRecord>&, const PptRecord& record) override {
+    flags_.pop_back();
+    if (record.type == kPptSlideListWithText && !lists_.empty()) lists_.pop_back();
+  }
+
+  bool atom(const std::vector<PptRecord>& path, const PptRecord& record,
+            const uint8_t* body) override {
+    ByteReader reader(body, record.length);
+    LevelFlags& flags = flags_.back();
+    switch (record.type) {
+      case kPptSlideAtom:
+        state_->skip = reader.has(0, 8) && reader.u32At(0) == reader.u32At(4);
+        break;
+      case kPptTextHeaderAtom:
+        if (record.length > 0) setFlag(&flags, body[0]);
+        break;
+      case kPptSlidePersistAtom:
+        if (!path.empty() && path.back().type == kPptSlideListWithText && !lists_.empty()) {
+          OpenList& list = lists_.back();
+          list.ordinal += 1;
+          list.slide = slideOfListEntry(state_->map, list.instance, reader.u32At(0), list.ordinal);
+        }
+        break;
+      case kPptTextCharsAtom:
+      case kPptTextBytesAtom:
+        // A header describes the text that follows it, so a skipped text uses it up
+        // as well as a gathered one.
+        if (!state_->skip) gather(slideOf(path), flags, record, body);
+        flags = LevelFlags();
+        break;
+      default:
+        break;
+    }
+    return true;
+  }
+
+ private:
+  static void setFlag(LevelFlags* flags, uint8_t kind) {
+    if (kind == 0) flags->title = true;
+    if (kind == 1) flags->body = true;
+    if (kind == 2) flags->notes = true;
+    if (kind == 4) flags->textBox = true;
+  }
+
+  uint32_t slideOf(const std::vector<PptRecord>& path) const {
+    if (!lists_.empty()) return lists_.back().slide;
+    if (path.empty()) return 0;
+    const auto& containers = path[0].type == kPptSlide   ? state_->map.slideAt
+                             : path[0].type == kPptNotes ? state_->map.notesAt
+                                                         : empty_;
+    auto found = containers.find(path[0].offset);
+    return found == containers.end() ? 0 : found->second;
+  }
+
+  void gather(uint32_t slide, const LevelFlags& flags, const PptRecord& record,
+              const uint8_t* body) {
+    const std::string* tag = flags.title     ? &settings_.titleTag
+                             : flags.body    ? &settings_.bodyTag
+                             : flags.notes   ? &settings_.notesTag
+                             : flags.textBox ? &settings_.textBoxTag
+                                             : nullptr;
+    auto& entries = state_->entries;
+    if (tag != nullptr) entries[slide].body += "<" + *tag + ">\n";
+    std::string text = textOf(settings_, record, body);
+    auto entry = entries.find(slide);
+    if (!text.empty()) {
+      if (entry == entries.end()) entry = entries.emplace(slide, SlideEntry()).first;
+      std::string& target = flags.title ? entry->second.title : entry->second.body;
+      target += text;
+      target += "<BR>";
+    } else if (entry != entries.end()) {
+      // An empty text under a header finds the entry its opening tag made.
+      (flags.title ? entry->second.title : entry->second.body) += "<BR>";
+    }
+    if (tag != nullptr) {
+      SlideEntry& tagged = entries[slide];
+      tagged.body += "</" + *tag + ">\n";
+      if (flags.title) tagged.titleClosed = true;
+    }
+  }
+
+  const PptSettings& settings_;
+  SlideState* state_;
+  std::vector<LevelFlags> flags_;  // one per open level, the innermost last
+  std::vector<OpenList> lists_;
+  const std::unordered_map<uint64_t, uint32_t> empty_;
+};
+
+}  // namespace
+
+int writeHtmlTexts(const PptStream& stream, const PptSettings& settings, FILE* out) {
+  HtmlWalk walk(settings, out);
+  walkPptRecords(stream, &walk);
+  return walk.result;
+}
+
+void gatherXmlTexts(const PptStream& stream, const PptSettings& settings, SlideState* state) {
+  XmlWalk walk(settings, state);
+  walkPptRecords(stream, &walk);
+}
