@@ -1,0 +1,33 @@
+#include "powerpoint/settings.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/test_support.h"
+
+namespace {
+
+TEST(PptStopList, LineEndsAreCutFromTheLineAsRead) {
+  ScratchDir dir;
+  const std::string path = dir.file("stop.txt");
+  struct Case {
+    std::string file;
+    std::vector<std::string> lines;
+  } cases[] = {
+      {"Click\r\nNext\n\nLast", {"Click", "Next", "", "Last"}},
+      {"a\n\r\n\rb\r", {"a", "", "\rb"}},  // only line feeds end lines
+      // No line feed: the byte before the last is a carriage return, so both go.
+      {"x\ry", {"x"}},
+      {std::string(1500, 'z') + "\n", {std::string(1023, 'z'), std::string(477, 'z')}},
+      {"", {}},
+  };
+  for (const Case& c : cases) {
+    writeFile(path, c.file);
+    EXPECT_EQ(readStopList(path.c_str()), c.lines) << c.file;
+  }
+  EXPECT_TRUE(readStopList(dir.file("missing").c_str()).empty());
+}
+
+}  // namespace
