@@ -1,7 +1,7 @@
 #include "powerpoint/slides.h"
 
+#include <algorithm>
 #include <cinttypes>
-#include <unordered_set>
 
 #include "powerpoint/settings.h"
 #include "util/byte_reader.h"
@@ -11,18 +11,30 @@ namespace {
 // Master ids have the high bit set; a notes master's NotesAtom names no slide.
 bool isMasterId(uint32_t slideId) { return slideId == 0 || slideId >= 0x80000000u; }
 
+constexpr uint32_t kUnknown = 0xFFFFFFFF;
+
 struct ListEntry {
   uint16_t instance;
   uint32_t persistId;
   uint32_t slideId;
 };
 
+
 class MapCollector : public PptRecordVisitor {
  public:
   explicit MapCollector(SlideMap* map) : map_(map) {}
 
   void enterContainer(const std::vector<PptRecord>& path, const PptRecord& record) override {
-    if (path.empty()) topContainers.push_back(record);
+    if (!path.empty()) return;
+    const uint32_t position = static_cast<uint32_t>(record.offset);
+    if (record.type == kPptSlide) {
+      map_->slideAt.emplace_back(position, 0);
+      notesIds.push_back(kUnknown);
+    }
+    if (record.type == kPptNotes) {
+      map_->notesAt.emplace_back(position, kUnknown);
+      notesMasters.push_back(false);
+    }
   }
 
   bool atom(const std::vector<PptRecord>& path, const PptRecord& record,
@@ -42,29 +54,30 @@ class MapCollector : public PptRecordVisitor {
                reader.has(24, 4)) {
       notesMasterPersistId = reader.u32At(24);
     } else if (record.type == kPptSlideAtom && parent.type == kPptSlide && reader.has(16, 4)) {
-      notesIdOfSlide.emplace(parent.offset, reader.u32At(16));
+      if (notesIds.back() == kUnknown) notesIds.back() = reader.u32At(16);
     } else if (record.type == kPptNotesAtom && parent.type == kPptNotes && reader.has(0, 4)) {
-      if (isMasterId(reader.u32At(0))) notesMasters.insert(parent.offset);
+      if (isMasterId(reader.u32At(0))) notesMasters.back() = true;
     }
     return true;
   }
 
-  std::vector<PptRecord> topContainers;
+  std::vector<uint32_t> notesIds;  // per Slide container: notes id of its first SlideAtom
+  std::vector<bool> notesMasters;  // per Notes container: its NotesAtom names no slide
   std::vector<ListEntry> lists;
-  std::unordered_map<uint64_t, uint32_t> notesIdOfSlide;  // first SlideAtom of each
-  std::unordered_set<uint64_t> notesMasters;
-  uint32_t notesMasterPersistId = 0;
+  uint32_t notesMasterPersistId = kUnknown;
 
  private:
   // Entries of a 32-bit word (persist id in the low 20 bits, count in the high 12)
   // followed by that many stream positions for consecutive ids.
   void readPersistDirectory(ByteReader* reader) {
+    std::vector<uint32_t>& offsets = map_->persistOffsets;
     while (reader->remaining() >= 4) {
       uint32_t word = reader->u32();
       uint32_t id = word & 0xFFFFF;
       uint32_t count = word >> 20;
       for (uint32_t i = 0; i < count && reader->remaining() >= 4; ++i) {
-        map_->persistOffsets[id + i] = reader->u32();
+        if (id + i >= offsets.size()) offsets.resize(id + i + 1, kNoPosition);
+        offsets[id + i] = reader->u32();
       }
     }
   }
@@ -72,75 +85,94 @@ class MapCollector : public PptRecordVisitor {
   SlideMap* map_;
 };
 
-// Stream position of a persist id, or UINT64_MAX.
 uint64_t offsetOf(const SlideMap& map, uint32_t persistId) {
-  auto found = map.persistOffsets.find(persistId);
-  return found == map.persistOffsets.end() ? UINT64_MAX : found->second;
+  if (persistId >= map.persistOffsets.size()) return UINT64_MAX;
+  uint32_t offset = map.persistOffsets[persistId];
+  return offset == kNoPosition ? UINT64_MAX : offset;
+}
+
+// Index of position in a list sorted by position, or SIZE_MAX.
+size_t indexAt(const PositionList& list, uint64_t position) {
+  if (position > UINT32_MAX) return SIZE_MAX;
+  auto found = std::lower_bound(
+      list.begin(), list.end(), static_cast<uint32_t>(position),
+      [](const std::pair<uint32_t, uint32_t>& item, uint32_t at) { return item.first < at; });
+  if (found == list.end() || found->first != position) return SIZE_MAX;
+  return static_cast<size_t>(found - list.begin());
 }
 
 }  // namespace
+
+uint32_t numberAt(const PositionList& list, uint64_t position) {
+  size_t index = indexAt(list, position);
+  return index == SIZE_MAX ? 0 : list[index].second;
+}
 
 void buildSlideMap(const PptStream& stream, SlideMap* map) {
   MapCollector collector(map);
   walkPptRecords(stream, &collector);
 
-  std::unordered_set<uint64_t> titleMasters;
+  // Title masters are the Slide containers the master list names.
+  std::vector<uint64_t> titleMasters;
   for (const ListEntry& entry : collector.lists) {
-    if (entry.instance == 1) titleMasters.insert(offsetOf(*map, entry.persistId));
+    if (entry.instance == 1) titleMasters.push_back(offsetOf(*map, entry.persistId));
   }
-  std::vector<std::pair<uint64_t, uint32_t>> slides;  // (position, number)
-  for (const PptRecord& record : collector.topContainers) {
-    if (record.type != kPptSlide) continue;
-    if (titleMasters.count(record.offset) != 0) {
-      map->slideAt.emplace(record.offset, 0);
-    } else {
-      map->slideAt.emplace(record.offset, ++map->slideCount);
-      slides.emplace_back(record.offset, map->slideCount);
+  std::sort(titleMasters.begin(), titleMasters.end());
+  std::vector<uint32_t> notesIdOfSlide;  // by slide number
+  notesIdOfSlide.push_back(0);
+  for (size_t i = 0; i < map->slideAt.size(); ++i) {
+    if (std::binary_search(titleMasters.begin(), titleMasters.end(), map->slideAt[i].first)) {
+      continue;
     }
+    map->slideAt[i].second = ++map->slideCount;
+    notesIdOfSlide.push_back(collector.notesIds[i] == kUnknown ? 0 : collector.notesIds[i]);
   }
 
   // Notes through the SlideAtom: its notes id is the slide id of an entry of the
   // notes list, whose persist id names the Notes container; an id that no entry
   // carries is tried as a persist id itself.
-  std::unordered_map<uint32_t, uint32_t> notesPersistOfId;
+  std::vector<std::pair<uint32_t, uint32_t>> notesPersistOfId;  // (slide id, persist id)
   for (const ListEntry& entry : collector.lists) {
-    if (entry.instance == 2) notesPersistOfId.emplace(entry.slideId, entry.persistId);
+    if (entry.instance == 2) notesPersistOfId.emplace_back(entry.slideId, entry.persistId);
   }
-  std::unordered_set<uint64_t> notesContainers;
-  for (const PptRecord& record : collector.topContainers) {
-    if (record.type == kPptNotes) notesContainers.insert(record.offset);
-  }
-  for (const auto& slide : slides) {
-    auto notesId = collector.notesIdOfSlide.find(slide.first);
-    if (notesId == collector.notesIdOfSlide.end() || notesId->second == 0) continue;
-    auto persist = notesPersistOfId.find(notesId->second);
-    uint32_t persistId = persist != notesPersistOfId.end() ? persist->second : notesId->second;
-    uint64_t position = offsetOf(*map, persistId);
-    if (notesContainers.count(position) != 0) map->notesAt.emplace(position, slide.second);
+  std::stable_sort(notesPersistOfId.begin(), notesPersistOfId.end(),
+                   [](const std::pair<uint32_t, uint32_t>& a,
+                      const std::pair<uint32_t, uint32_t>& b) { return a.first < b.first; });
+  for (uint32_t slide = 1; slide < notesIdOfSlide.size(); ++slide) {
+    uint32_t notesId = notesIdOfSlide[slide];
+    if (notesId == 0) continue;
+    auto persist = std::lower_bound(
+        notesPersistOfId.begin(), notesPersistOfId.end(), notesId,
+        [](const std::pair<uint32_t, uint32_t>& item, uint32_t id) { return item.first < id; });
+    uint32_t persistId = persist != notesPersistOfId.end() && persist->first == notesId
+                             ? persist->second
+                             : notesId;
+    size_t index = indexAt(map->notesAt, offsetOf(*map, persistId));
+    if (index != SIZE_MAX && map->notesAt[index].second == kUnknown) {
+      map->notesAt[index].second = slide;
+    }
   }
 
   // The rest: the notes master gets 0; any other Notes container that no slide
   // names belongs, by its ordinal among them, to the slide of that number.
   uint64_t notesMaster = offsetOf(*map, collector.notesMasterPersistId);
   uint32_t ordinal = 0;
-  for (const PptRecord& record : collector.topContainers) {
-    if (record.type != kPptNotes) continue;
-    if (record.offset == notesMaster || collector.notesMasters.count(record.offset) != 0) {
-      map->notesAt[record.offset] = 0;
+  for (size_t i = 0; i < map->notesAt.size(); ++i) {
+    std::pair<uint32_t, uint32_t>& notes = map->notesAt[i];
+    if (notes.first == notesMaster || collector.notesMasters[i]) {
+      notes.second = 0;
       continue;
     }
     ++ordinal;
-    map->notesAt.emplace(record.offset, ordinal);
+    if (notes.second == kUnknown) notes.second = ordinal;
   }
 }
 
 uint32_t slideOfListEntry(const SlideMap& map, uint16_t listInstance, uint32_t persistId,
                           uint32_t ordinal) {
   if (listInstance != 0 && listInstance != 2) return 0;
-  const auto& containers = listInstance == 0 ? map.slideAt : map.notesAt;
-  auto found = containers.find(offsetOf(map, persistId));
-  if (found != containers.end() && found->second != 0) return found->second;
-  return ordinal;
+  uint32_t slide = numberAt(listInstance == 0 ? map.slideAt : map.notesAt, offsetOf(map, persistId));
+  return slide != 0 ? slide : ordinal;
 }
 
 SlideState& pptSlideState() {
@@ -150,23 +182,41 @@ SlideState& pptSlideState() {
 
 void resetPptSlideState() { pptSlideState() = SlideState(); }
 
+SlideEntry* slideEntry(SlideState* state, uint32_t slide, bool create) {
+  if (slide < state->entryOfSlide.size() && state->entryOfSlide[slide] != 0) {
+    return &state->entries[state->entryOfSlide[slide] - 1];
+  }
+  if (!create) return nullptr;
+  if (slide >= state->entryOfSlide.size()) state->entryOfSlide.resize(size_t{slide} + 1, 0);
+  state->entries.emplace_back();
+  state->entryOfSlide[slide] = static_cast<uint32_t>(state->entries.size());
+  return &state->entries.back();
+}
+
 bool writeSlides(const SlideState& state, const PptSettings& settings, FILE* out) {
+  const std::string slideOpen = "<" + settings.slideTag + ">";
+  const std::string titleOpen = "<" + settings.titleTag + "> ";
+  const std::string titleClose = " </" + settings.titleTag + "><P>";
+  const std::string slideClose = "<P></" + settings.slideTag + ">";
   bool ok = true;
   auto put = [&](const std::string& text) {
     if (!text.empty() && std::fwrite(text.data(), 1, text.size(), out) != text.size()) ok = false;
   };
-  for (const auto& slide : state.entries) {
-    if (slide.first == 0) continue;
-    const SlideEntry& entry = slide.second;
-    put("<" + settings.slideTag + ">");
+  for (uint32_t slide = 1; slide < state.entryOfSlide.size(); ++slide) {
+    if (state.entryOfSlide[slide] == 0) continue;
+    const SlideEntry& entry = state.entries[state.entryOfSlide[slide] - 1];
+    put(slideOpen);
     if (!entry.title.empty()) {
-      put("<" + settings.titleTag + "> " + entry.title + " </" + settings.titleTag + ">");
+      put(titleOpen);
+      put(entry.title);
+      put(titleClose);
     } else {
       char number[48];
-      std::snprintf(number, sizeof number, "<B>Slide -  %" PRIu32 " </B>", slide.first);
+      std::snprintf(number, sizeof number, "<B>Slide -  %" PRIu32 " </B><P>", slide);
       put(number);
     }
-    put("<P>" + entry.body + "<P></" + settings.slideTag + ">");
+    put(entry.body);
+    put(slideClose);
   }
   return ok;
 }

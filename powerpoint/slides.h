@@ -11,25 +11,33 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <map>
 #include <string>
-#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "powerpoint/records.h"
 
 struct PptSettings;
 
+// Positions of top-level containers (streams are below 4 GiB) and what they
+// belong to, in stream order.
+using PositionList = std::vector<std::pair<uint32_t, uint32_t>>;
+
 // Slide numbers of the stream's containers, built by one walk before the texts are
 // gathered.
 struct SlideMap {
-  // Top-level Slide and Notes containers, by header position.
-  std::unordered_map<uint64_t, uint32_t> slideAt;  // 0: a title master
-  std::unordered_map<uint64_t, uint32_t> notesAt;  // 0: notes master or unknown
-  // Stream position of each persist id; later directories override earlier ones.
-  std::unordered_map<uint32_t, uint32_t> persistOffsets;
+  PositionList slideAt;  // top-level Slide containers: slide number, 0 for a title master
+  PositionList notesAt;  // top-level Notes containers: slide number, 0 for none
+  // Stream position of each persist id (kNoPosition: none); later directories
+  // override earlier ones. Persist ids have 20 bits, so this stays small.
+  std::vector<uint32_t> persistOffsets;
   uint32_t slideCount = 0;
 };
+
+constexpr uint32_t kNoPosition = 0xFFFFFFFF;
+
+// The number a sorted list gives the container at position, or 0.
+uint32_t numberAt(const PositionList& list, uint64_t position);
 
 // Builds the map: the persist directories, the lists of the Document container, the
 // SlideAtom of each top-level Slide and the NotesAtom of each top-level Notes.
@@ -52,9 +60,14 @@ struct SlideEntry {
 // the skip flag that SlideAtom records set and clear. One conversion at a time.
 struct SlideState {
   SlideMap map;
-  std::map<uint32_t, SlideEntry> entries;  // by slide number
+  std::vector<SlideEntry> entries;   // in order of creation
+  std::vector<uint32_t> entryOfSlide;  // by slide number: index + 1 in entries, 0 for none
   bool skip = false;
 };
+
+// The entry of a slide, made when missing; nullptr when create is false and the
+// slide has none.
+SlideEntry* slideEntry(SlideState* state, uint32_t slide, bool create);
 
 // The state, reset to empty at the start of each conversion.
 SlideState& pptSlideState();

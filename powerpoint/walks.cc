@@ -150,11 +150,9 @@ class XmlWalk : public PptRecordVisitor {
   uint32_t slideOf(const std::vector<PptRecord>& path) const {
     if (!lists_.empty()) return lists_.back().slide;
     if (path.empty()) return 0;
-    const auto& containers = path[0].type == kPptSlide   ? state_->map.slideAt
-                             : path[0].type == kPptNotes ? state_->map.notesAt
-                                                         : empty_;
-    auto found = containers.find(path[0].offset);
-    return found == containers.end() ? 0 : found->second;
+    if (path[0].type == kPptSlide) return numberAt(state_->map.slideAt, path[0].offset);
+    if (path[0].type == kPptNotes) return numberAt(state_->map.notesAt, path[0].offset);
+    return 0;
   }
 
   void gather(uint32_t slide, const LevelFlags& flags, const PptRecord& record,
@@ -164,23 +162,15 @@ class XmlWalk : public PptRecordVisitor {
                              : flags.notes   ? &settings_.notesTag
                              : flags.textBox ? &settings_.textBoxTag
                                              : nullptr;
-    auto& entries = state_->entries;
-    if (tag != nullptr) entries[slide].body += "<" + *tag + ">\n";
+    SlideEntry* entry = slideEntry(state_, slide, tag != nullptr);
+    if (tag != nullptr) entry->body.append("<").append(*tag).append(">\n");
     std::string text = textOf(settings_, record, body);
-    auto entry = entries.find(slide);
-    if (!text.empty()) {
-      if (entry == entries.end()) entry = entries.emplace(slide, SlideEntry()).first;
-      std::string& target = flags.title ? entry->second.title : entry->second.body;
-      target += text;
-      target += "<BR>";
-    } else if (entry != entries.end()) {
-      // An empty text under a header finds the entry its opening tag made.
-      (flags.title ? entry->second.title : entry->second.body) += "<BR>";
-    }
+    if (!text.empty() && entry == nullptr) entry = slideEntry(state_, slide, true);
+    // An empty text under a header finds the entry its opening tag made.
+    if (entry != nullptr) (flags.title ? entry->title : entry->body).append(text).append("<BR>");
     if (tag != nullptr) {
-      SlideEntry& tagged = entries[slide];
-      tagged.body += "</" + *tag + ">\n";
-      if (flags.title) tagged.titleClosed = true;
+      entry->body.append("</").append(*tag).append(">\n");
+      if (flags.title) entry->titleClosed = true;
     }
   }
 
@@ -188,7 +178,6 @@ class XmlWalk : public PptRecordVisitor {
   SlideState* state_;
   std::vector<LevelFlags> flags_;  // one per open level, the innermost last
   std::vector<OpenList> lists_;
-  const std::unordered_map<uint64_t, uint32_t> empty_;
 };
 
 }  // namespace
