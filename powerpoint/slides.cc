@@ -19,7 +19,6 @@ struct ListEntry {
   uint32_t slideId;
 };
 
-
 class MapCollector : public PptRecordVisitor {
  public:
   explicit MapCollector(SlideMap* map) : map_(map) {}
@@ -144,9 +143,8 @@ void buildSlideMap(const PptStream& stream, SlideMap* map) {
     auto persist = std::lower_bound(
         notesPersistOfId.begin(), notesPersistOfId.end(), notesId,
         [](const std::pair<uint32_t, uint32_t>& item, uint32_t id) { return item.first < id; });
-    uint32_t persistId = persist != notesPersistOfId.end() && persist->first == notesId
-                             ? persist->second
-                             : notesId;
+    uint32_t persistId =
+        persist != notesPersistOfId.end() && persist->first == notesId ? persist->second : notesId;
     size_t index = indexAt(map->notesAt, offsetOf(*map, persistId));
     if (index != SIZE_MAX && map->notesAt[index].second == kUnknown) {
       map->notesAt[index].second = slide;
@@ -171,7 +169,8 @@ void buildSlideMap(const PptStream& stream, SlideMap* map) {
 uint32_t slideOfListEntry(const SlideMap& map, uint16_t listInstance, uint32_t persistId,
                           uint32_t ordinal) {
   if (listInstance != 0 && listInstance != 2) return 0;
-  uint32_t slide = numberAt(listInstance == 0 ? map.slideAt : map.notesAt, offsetOf(map, persistId));
+  uint32_t slide =
+      numberAt(listInstance == 0 ? map.slideAt : map.notesAt, offsetOf(map, persistId));
   return slide != 0 ? slide : ordinal;
 }
 

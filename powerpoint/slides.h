@@ -60,7 +60,7 @@ struct SlideEntry {
 // the skip flag that SlideAtom records set and clear. One conversion at a time.
 struct SlideState {
   SlideMap map;
-  std::vector<SlideEntry> entries;   // in order of creation
+  std::vector<SlideEntry> entries;     // in order of creation
   std::vector<uint32_t> entryOfSlide;  // by slide number: index + 1 in entries, 0 for none
   bool skip = false;
 };

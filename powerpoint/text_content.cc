@@ -13,8 +13,8 @@ constexpr uint64_t kSectorSize = 512;
 
 void writeUpToZero(const uint8_t* bytes, size_t length, FILE* out) {
   const void* zero = std::memchr(bytes, 0, length);
-  size_t count = zero != nullptr ? static_cast<size_t>(static_cast<const uint8_t*>(zero) - bytes)
-                                 : length;
+  size_t count =
+      zero != nullptr ? static_cast<size_t>(static_cast<const uint8_t*>(zero) - bytes) : length;
   if (count > 0) std::fwrite(bytes, 1, count, out);
 }
 

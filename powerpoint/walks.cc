@@ -58,12 +58,13 @@ class HtmlWalk : public PptRecordVisitor {
  public:
   HtmlWalk(const PptSettings& settings, FILE* out) : settings_(settings), out_(out) {}
 
-  bool atom(const std::vector<PptRecord>&, const PptRecord& record,
-            const uint8_t* body) override {
+  bool atom(const std::vector<PptRecord>&, const PptRecord& record, const uint8_t* body) override {
     if (!isText(record.type)) return true;
     std::string text = textOf(settings_, record, body);
-    if (!text.empty() && !isStopped(settings_, text)) text = escaped(text);
-    else text.clear();
+    if (!text.empty() && !isStopped(settings_, text))
+      text = escaped(text);
+    else
+      text.clear();
     text += '\n';
     if (std::fwrite(text.data(), 1, text.size(), out_) != text.size()) {
       result = -5;

@@ -46,7 +46,8 @@ TEST_F(PptCorpus, ExpectedWordsInBothModes) {
     std::string word;
     int missing = 0;
     while (expected >> word) {
-      if (html.find(word) == std::string::npos) ++missing, ADD_FAILURE() << name << " html: " << word;
+      if (html.find(word) == std::string::npos)
+        ++missing, ADD_FAILURE() << name << " html: " << word;
       if (xml.find(word) == std::string::npos) ++missing, ADD_FAILURE() << name << " xml: " << word;
     }
     EXPECT_EQ(missing, 0);

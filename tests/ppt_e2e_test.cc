@@ -49,9 +49,8 @@ std::string Slide(const std::string& records) {
 }
 
 TEST_F(PptEndToEnd, HtmlLinesWithStopList) {
-  std::string stream =
-      Slide(PptTextHeader(0) + PptTextBytes("a<b") + PptTextChars(u"it's")) +
-      PptTextChars(u"Click here") + PptTextBytes("click here") + PptTextBytes("");
+  std::string stream = Slide(PptTextHeader(0) + PptTextBytes("a<b") + PptTextChars(u"it's")) +
+                       PptTextChars(u"Click here") + PptTextBytes("click here") + PptTextBytes("");
   struct Case {
     const char* stopList;  // nullptr: no file
     const char* lines;
@@ -64,7 +63,8 @@ TEST_F(PptEndToEnd, HtmlLinesWithStopList) {
   for (const Case& c : cases) {
     std::string stop = c.stopList ? c.stopList : "";
     if (c.stopList == nullptr) std::remove(dir_.file("stop.txt").c_str());
-    EXPECT_EQ(Convert(PptFile(stream), "", c.stopList ? &stop : nullptr), kHead + std::string(c.lines))
+    EXPECT_EQ(Convert(PptFile(stream), "", c.stopList ? &stop : nullptr),
+              kHead + std::string(c.lines))
         << (c.stopList ? c.stopList : "(none)");
   }
 }
@@ -98,8 +98,8 @@ TEST_F(PptEndToEnd, SkipFlagFollowsSlideAtoms) {
   std::string stream =
       PptContainer(kSlide, PptSlideAtom(3, 3) + PptTextBytes("hidden")) +
       PptContainer(kSlide, PptSlideAtom(1, 2) + PptTextBytes("shown") + PptSlideAtom(0, 0) +
-                               PptTextHeader(0) + PptTextBytes("skipped") +
-                               PptSlideAtom(0, 1) + PptTextBytes("after"));
+                               PptTextHeader(0) + PptTextBytes("skipped") + PptSlideAtom(0, 1) +
+                               PptTextBytes("after"));
   EXPECT_EQ(Xml(stream),
             "<document>\n<slide><B>Slide -  2 </B><P>shown<BR>after<BR><P></slide></document>\n");
   EXPECT_EQ(Html(stream), std::string(kHead) + "hidden\nshown\nskipped\nafter\n");
@@ -115,21 +115,25 @@ std::string LibreOfficeStream(bool persistDirectory, bool notesReversed) {
                      PptContainer(kList, PptSlidePersist(6, 256) + PptSlidePersist(7, 257), 2)));
   uint32_t master =
       s.add(PptContainer(kMainMaster, PptSlideAtom(1, 513) + PptHeaderedText(0, u"Master")));
-  uint32_t notesMaster = s.add(
-      PptContainer(kNotes, PptNotesAtom(0x80000001) + PptHeaderedText(2, u"Notes master")));
-  uint32_t one = s.add(PptContainer(
-      kSlide, PptSlideAtom(1, 2, 256) +
-                  PptContainer(kDrawing, PptHeaderedText(0, u"One") +
-                                             PptHeaderedText(1, u"Body one") +
-                                             PptHeaderedText(4, u"Box one"))));
-  uint32_t two = s.add(
-      PptContainer(kSlide, PptSlideAtom(1, 2, 257) + Slide(PptHeaderedText(0, u"Two"))));
+  uint32_t notesMaster =
+      s.add(PptContainer(kNotes, PptNotesAtom(0x80000001) + PptHeaderedText(2, u"Notes master")));
+  uint32_t one =
+      s.add(PptContainer(kSlide, PptSlideAtom(1, 2, 256) +
+                                     PptContainer(kDrawing, PptHeaderedText(0, u"One") +
+                                                                PptHeaderedText(1, u"Body one") +
+                                                                PptHeaderedText(4, u"Box one"))));
+  uint32_t two =
+      s.add(PptContainer(kSlide, PptSlideAtom(1, 2, 257) + Slide(PptHeaderedText(0, u"Two"))));
   std::string notesOne = PptContainer(kNotes, PptNotesAtom(256) + PptHeaderedText(2, u"Notes one"));
   std::string notesTwo = PptContainer(kNotes, PptNotesAtom(257) + PptHeaderedText(2, u"Notes two"));
   uint32_t first = s.add(notesReversed ? notesTwo : notesOne);
   uint32_t second = s.add(notesReversed ? notesOne : notesTwo);
   if (persistDirectory) {
-    s.add(PptPersistDirectory({{1, document}, {2, master}, {3, notesMaster}, {4, one}, {5, two},
+    s.add(PptPersistDirectory({{1, document},
+                               {2, master},
+                               {3, notesMaster},
+                               {4, one},
+                               {5, two},
                                {6, notesReversed ? second : first},
                                {7, notesReversed ? first : second}}));
   }
@@ -143,14 +147,13 @@ std::string PowerPointStream(bool titleMaster, bool persistDirectory) {
   std::string masters = PptSlidePersist(2, 0x80000000);
   if (titleMaster) masters += PptSlidePersist(3, 0x80000001);
   uint32_t document = s.add(PptContainer(
-      kDocument,
-      PptDocumentAtom(8) + PptContainer(kList, masters, 1) +
-          PptContainer(kList,
-                       PptSlidePersist(5, 256) + PptHeaderedText(0, u"One") +
-                           PptHeaderedText(1, u"Body one") + PptSlidePersist(4, 257) +
-                           PptHeaderedText(0, u"Two"),
-                       0) +
-          PptContainer(kList, PptSlidePersist(7, 300) + PptSlidePersist(6, 301), 2)));
+      kDocument, PptDocumentAtom(8) + PptContainer(kList, masters, 1) +
+                     PptContainer(kList,
+                                  PptSlidePersist(5, 256) + PptHeaderedText(0, u"One") +
+                                      PptHeaderedText(1, u"Body one") + PptSlidePersist(4, 257) +
+                                      PptHeaderedText(0, u"Two"),
+                                  0) +
+                     PptContainer(kList, PptSlidePersist(7, 300) + PptSlidePersist(6, 301), 2)));
   uint32_t master =
       s.add(PptContainer(kMainMaster, PptSlideAtom(1, 513) + PptHeaderedText(0, u"Master")));
   uint32_t title = titleMaster ? s.add(Slide(PptHeaderedText(0, u"Title master"))) : 0;
@@ -164,8 +167,14 @@ std::string PowerPointStream(bool titleMaster, bool persistDirectory) {
   uint32_t notesTwo =
       s.add(PptContainer(kNotes, PptNotesAtom(257) + PptHeaderedText(2, u"Notes two")));
   if (persistDirectory) {
-    s.add(PptPersistDirectory({{1, document}, {2, master}, {3, title}, {8, notesMaster},
-                               {5, one}, {4, two}, {7, notesOne}, {6, notesTwo}}));
+    s.add(PptPersistDirectory({{1, document},
+                               {2, master},
+                               {3, title},
+                               {8, notesMaster},
+                               {5, one},
+                               {4, two},
+                               {7, notesOne},
+                               {6, notesTwo}}));
   }
   return s.bytes;
 }
@@ -199,20 +208,22 @@ TEST_F(PptEndToEnd, XmlTextsFollowTheirSlides) {
 TEST_F(PptEndToEnd, TextContentStream) {
   std::string text;
   for (int i = 0; i < 300; ++i) text += static_cast<char>('a' + i % 26);
-  const std::string expected = kHead + std::string("<HTML>\n<BODY>\n") + text +
-                               "\n</BODY>\n</HTML>\n";
+  const std::string expected =
+      kHead + std::string("<HTML>\n<BODY>\n") + text + "\n</BODY>\n</HTML>\n";
   // In sectors (the copy runs on to the zeros after the text) and in the mini
   // stream, where a "Text_Content" in the root wins over "PowerPoint Document".
   EXPECT_EQ(Convert(BuildCompoundFile({{"Text_Content", text + std::string(4096, '\0')}}), ""),
             expected);
-  std::string mini = BuildCompoundFile(
-      {{"PowerPoint Document", PptTextBytes("slides")}, {"Text_Content", text}});
+  std::string mini =
+      BuildCompoundFile({{"PowerPoint Document", PptTextBytes("slides")}, {"Text_Content", text}});
   EXPECT_EQ(Convert(mini, ""), expected);
   EXPECT_EQ(Convert(mini, "OutputXML=1\n"), "<document>\n");
 
   CfbImage atZero = BuildCompoundImage({{"Text_Content", text + std::string(4096, '\0')}});
   atZero.SetEntryU32(1, kCfbEntryFirstSector, 0);
   EXPECT_EQ(Convert(atZero.bytes, ""), "page e5");
+  atZero.SetEntryU32(1, kCfbEntryFirstSector, 0x7FFFFFF0);  // past the end of the file
+  EXPECT_EQ(Convert(atZero.bytes, ""), kHead + std::string("<HTML>\n<BODY>\n\n</BODY>\n</HTML>\n"));
 }
 
 TEST_F(PptEndToEnd, ResultPages) {
@@ -234,9 +245,9 @@ TEST_F(PptEndToEnd, HostileLengthsAndNesting) {
   } cases[] = {
       // The inner container claims more than its parent holds: it is walked up to
       // the parent's end, and what follows the parent is read once.
-      {"past parent", PptContainer(kSlide, PptHeader(kDrawing, 0xFFFFFFF0, true) +
-                                               PptTextBytes("a")) +
-                          PptTextBytes("b"),
+      {"past parent",
+       PptContainer(kSlide, PptHeader(kDrawing, 0xFFFFFFF0, true) + PptTextBytes("a")) +
+           PptTextBytes("b"),
        "a\nb\n"},
       {"atom near 4 GiB", PptTextBytes("a") + PptHeader(4008, 0xFFFFFFF8) + "xyz", "a\n"},
       {"container near 4 GiB", PptHeader(kSlide, 0xFFFFFFFF, true) + PptTextBytes("a"), "a\n"},
