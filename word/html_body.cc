@@ -32,8 +32,9 @@ class PieceWalk {
   bool isCode(size_t pos, unsigned char code) const {
     return pos + step_ <= length_ && text_[pos] == code && (step_ == 1 || text_[pos + 1] == 0);
   }
-  size_t find(size_t pos, unsigned char code) const;
-  size_t findParagraphEnd(size_t pos) const;
+  // The first code (or paragraph end) in [pos, limit), or limit.
+  size_t find(size_t pos, size_t limit, unsigned char code) const;
+  size_t findParagraphEnd(size_t pos, size_t limit) const;
   bool allBlank(size_t from, size_t to) const;
   void write(size_t from, size_t to) {
     if (to > from) {
@@ -50,22 +51,22 @@ class PieceWalk {
   FILE* out_;
 };
 
-size_t PieceWalk::find(size_t pos, unsigned char code) const {
-  while (pos < length_) {
-    const void* hit = std::memchr(text_ + pos, code, length_ - pos);
-    if (hit == nullptr) return length_;
+size_t PieceWalk::find(size_t pos, size_t limit, unsigned char code) const {
+  while (pos < limit) {
+    const void* hit = std::memchr(text_ + pos, code, limit - pos);
+    if (hit == nullptr) return limit;
     size_t at = static_cast<size_t>(static_cast<const unsigned char*>(hit) - text_);
     if (step_ == 1 || (at % 2 == 0 && at + 1 < length_ && text_[at + 1] == 0)) return at;
     pos = at + 1;
   }
-  return length_;
+  return limit;
 }
 
-size_t PieceWalk::findParagraphEnd(size_t pos) const {
-  for (; pos + step_ <= length_; pos += step_) {
+size_t PieceWalk::findParagraphEnd(size_t pos, size_t limit) const {
+  for (; pos + step_ <= limit; pos += step_) {
     if (isParagraphEnd(text_[pos]) && (step_ == 1 || text_[pos + 1] == 0)) return pos;
   }
-  return length_;
+  return limit;
 }
 
 bool PieceWalk::allBlank(size_t from, size_t to) const {
@@ -79,8 +80,22 @@ bool PieceWalk::allBlank(size_t from, size_t to) const {
 void PieceWalk::run() {
   const size_t none = length_;
   size_t pos = 0;
-  size_t fieldBegin = none, fieldEnd = none, paragraphEnd = none;
-  bool fresh = true;
+  // Each position found is kept with the point its search began at: nothing lies
+  // between the two. After a rewind to a heading's start only the stretch before
+  // that point is searched again.
+  struct Found {
+    size_t at;
+    size_t from;
+  };
+  Found fieldBegin{none, none}, fieldEnd{none, none}, paragraphEnd{none, none};
+  auto refresh = [&](Found* found, auto search) {
+    if (found->at < pos) {
+      *found = Found{search(pos, length_), pos};
+    } else if (pos < found->from) {
+      size_t at = search(pos, found->from);
+      *found = Found{at < found->from ? at : found->at, pos};
+    }
+  };
   bool pageBreakPending = false;
   uint64_t lastPageEnd = UINT64_MAX;
   bool headingOpen = false;
@@ -91,22 +106,21 @@ void PieceWalk::run() {
   int64_t& depth = body_->fieldDepth;
 
   for (;;) {
-    if (fresh || fieldBegin < pos) fieldBegin = find(pos, kFieldBegin);
-    if (fresh || fieldEnd < pos) fieldEnd = find(pos, kFieldEnd);
-    if (fresh || paragraphEnd < pos) {
-      paragraphEnd = findParagraphEnd(pos);
-      if (paragraphEnd < length_ &&
-          (text_[paragraphEnd] == kPageBreak ||
-           (step_ == 1 && paragraphEnd + 1 < length_ && text_[paragraphEnd + 1] == kPageBreak))) {
-        pageBreakPending = true;
-      }
+    refresh(&fieldBegin, [this](size_t from, size_t limit) { return find(from, limit, kFieldBegin); });
+    refresh(&fieldEnd, [this](size_t from, size_t limit) { return find(from, limit, kFieldEnd); });
+    size_t previousEnd = paragraphEnd.at;
+    refresh(&paragraphEnd,
+            [this](size_t from, size_t limit) { return findParagraphEnd(from, limit); });
+    if (paragraphEnd.at != previousEnd && paragraphEnd.at < length_ &&
+        (text_[paragraphEnd.at] == kPageBreak ||
+         (step_ == 1 && paragraphEnd.at + 1 < length_ && text_[paragraphEnd.at + 1] == kPageBreak))) {
+      pageBreakPending = true;
     }
-    fresh = false;
 
     bool heading = false;
     if (pos < length_ && !isCode(pos, kParagraphMark) && !headingOpen &&
         body_->paragraphIndex.find(static_cast<uint64_t>(piece_.offset) + pos) >= 0) {
-      heading = !allBlank(pos, paragraphEnd);
+      heading = !allBlank(pos, paragraphEnd.at);
     }
 
     uint64_t pageEnd = UINT64_MAX;
@@ -132,7 +146,7 @@ void PieceWalk::run() {
       }
     }
 
-    size_t mark = std::min(std::min(fieldBegin, fieldEnd), paragraphEnd);
+    size_t mark = std::min(std::min(fieldBegin.at, fieldEnd.at), paragraphEnd.at);
     if (pageEnd >= pos && pageEnd < length_ && pageEnd <= mark) {
       if (depth == 0) write(pos, static_cast<size_t>(pageEnd));
       lastPageEnd = pageEnd;
@@ -145,12 +159,11 @@ void PieceWalk::run() {
       secondWriting = true;
       pos = savedPos;
       depth = savedDepth;
-      fresh = true;
-    } else if (mark == fieldBegin) {
+    } else if (mark == fieldBegin.at) {
       if (depth == 0) write(pos, mark);
       ++depth;
       pos = mark + step_;
-    } else if (mark == fieldEnd) {
+    } else if (mark == fieldEnd.at) {
       if (depth == 0) write(pos, mark);
       --depth;
       pos = mark + step_;
@@ -181,8 +194,7 @@ void PieceWalk::run() {
       if (restart) {
         pos = savedPos;
         depth = savedDepth;
-        fresh = true;
-      } else {
+        } else {
         pos = mark + step_;
       }
     }
