@@ -38,6 +38,8 @@ struct Doc {
   size_t padding = 0;  // zero bytes after the text (a large stream)
   std::string table0, table1 = "default";
   bool withDocument = true;
+  bool eightBit = false;  // text bytes stored as they are
+  std::vector<CfbStream> extra;
   // Applied to the "WordDocument" bytes last.
   std::vector<std::pair<size_t, uint32_t>> fields;
 };
@@ -49,10 +51,10 @@ std::string Build(const Doc& doc) {
   Put16(&word, 0x0A, doc.flags);
   word[0x13] = 0x10;
   Put32(&word, 0x18, start);
-  Put32(&word, 0x1C, start + static_cast<uint32_t>(doc.text.size()));
+  Put32(&word, 0x1C, start + static_cast<uint32_t>(doc.text.size()) * (doc.eightBit ? 1 : 2));
   for (char c : doc.text) {
     word += c;
-    word += '\0';
+    if (!doc.eightBit) word += '\0';
   }
   word += std::string(doc.padding, '\0');
   for (const auto& field : doc.fields) Put32(&word, field.first, field.second);
@@ -62,6 +64,7 @@ std::string Build(const Doc& doc) {
   std::string table1 = doc.table1 == "default" ? ComplexPart(chars, start) : doc.table1;
   if (!doc.table0.empty()) streams.push_back({"0Table", doc.table0});
   if (!table1.empty()) streams.push_back({"1Table", table1});
+  streams.insert(streams.end(), doc.extra.begin(), doc.extra.end());
   return BuildCompoundFile(streams);
 }
 
@@ -139,7 +142,7 @@ TEST_F(ConvertWord, TableStreamChoice) {
   Doc none;
   none.text = "ab";
   none.table1.clear();
-  EXPECT_EQ(Body(Build(none)), "a \n</BODY>\n</HTML>\n");
+  EXPECT_EQ(Body(Build(none)), "a b \n</BODY>\n</HTML>\n");
 }
 
 TEST_F(ConvertWord, OffsetsPastTheStreamKeepWhatIsThere) {
@@ -154,6 +157,21 @@ TEST_F(ConvertWord, OffsetsPastTheStreamKeepWhatIsThere) {
                        {0x106, 0x10},      {0x292, 1},          {0x296, 0xFFFFFFF0},
                        {0x29A, 1},         {0x29E, 0xFFFFFFF0}};
   EXPECT_EQ(Body(Build(hugeTables)), "Hello world\n\n</BODY>\n</HTML>\n");
+}
+
+// Japanese Word 6 and 95 documents store each double-byte character with its
+// bytes swapped; they are put back in order for Shift-JIS output only.
+TEST_F(ConvertWord, ReversedPairsOfOldJapaneseDocuments) {
+  Doc old;
+  old.eightBit = true;
+  old.text = std::string("\xA0\x82\x0D\x00", 4);
+  old.table1.clear();
+  std::string section = BuildPropertySection({{18, PropertyString8("Microsoft Word 6.0")}});
+  old.extra.push_back({"SummaryInformation", BuildPropertySetStream({section}), true});
+  const std::string tail = "\n</BODY>\n</HTML>\n";
+  EXPECT_EQ(Body(Build(old)), " \x82\n " + tail);  // 8-bit cleaning: 0xA0 and 0 are blanks
+  writeFile(dir_.file("lumen.cfg"), "[MSWord]\nOutputCharSet=SHIFTJIS\nCharsetConvTablesDirectory=" LUMEN_SOURCE_DIR "/tables\n");
+  EXPECT_EQ(Body(Build(old)), std::string("\x82\xA0\n\0", 4) + tail);
 }
 
 // Damaged copies of real documents, in both output forms: every run ends with a
