@@ -54,6 +54,19 @@ TEST_F(WordCorpus, WordsOfEveryDocumentInBothCharacterSets) {
   }
 }
 
+TEST_F(WordCorpus, XmlFormGroupsTextByStyle) {
+  writeFile(dir_.file("rename.txt"), "Heading 1\nh1\n");
+  std::string output = Convert("word97_headings", "OutputXML=1\nXMLRenameStyleFile=rename.txt\n");
+  EXPECT_EQ(output.compare(0, 13, "\n<document>\n\n"), 0);
+  EXPECT_NE(output.find("\n<h1>\nIntroduction to the Survey \n</h1>\n"), std::string::npos);
+  EXPECT_NE(output.find("\n<text-Heading-2>\nBackground and Scope \n</text-Heading-2>\n"),
+            std::string::npos);
+  EXPECT_NE(output.find("<text-Normal>"), std::string::npos);
+  const std::string end = "\n</document>\n";
+  ASSERT_GT(output.size(), end.size());
+  EXPECT_EQ(output.substr(output.size() - end.size()), end);
+}
+
 TEST_F(WordCorpus, EncryptedDocumentGetsPageSix) {
   EXPECT_EQ(Convert("word97_encrypted", ""), kPage6);
   EXPECT_EQ(Convert("word97_encrypted", "OutputXML=1\n"), kPage6);
