@@ -92,6 +92,9 @@ void writePlain(WordSettings* settings, unsigned char* text, size_t length, bool
   }
 }
 
+// 16-bit text is cut into cells and rows on whole 16-bit units (a byte 7 inside
+// another character is no mark), and each cell is converted like any other
+// 16-bit text.
 void writeTable(WordSettings* settings, const Units& units, bool wide, FILE* out, bool escape) {
   std::fputs("<table border='0'>\n", out);
   size_t pos = 0;
