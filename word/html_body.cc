@@ -101,6 +101,8 @@ class PieceWalk {
   size_t find(size_t pos, size_t limit, unsigned char code);
   // The first paragraph end in [pos, limit), reading on as needed, or the length.
   size_t findParagraphEnd(size_t pos, size_t limit);
+  // True when [from, to) holds only blanks. A scan is remembered, so that the
+  // steps of one paragraph (between its fields) do not scan it again.
   bool allBlank(size_t from, size_t to);
   void write(size_t from, size_t to) {
     if (to > from) {
@@ -114,6 +116,9 @@ class PieceWalk {
   PieceWindow* window_;
   size_t step_;
   FILE* out_;
+  size_t scanFrom_ = SIZE_MAX;  // the last scan: [scanFrom_, scanTo_) ...
+  size_t scanTo_ = 0;
+  size_t scanFound_ = 0;        // ... first held a non-blank here (scanTo_: none)
 };
 
 size_t PieceWalk::find(size_t pos, size_t limit, unsigned char code) {
@@ -143,11 +148,16 @@ size_t PieceWalk::findParagraphEnd(size_t pos, size_t limit) {
 }
 
 bool PieceWalk::allBlank(size_t from, size_t to) {
-  for (size_t pos = from; pos + step_ <= to; pos += step_) {
-    if (step_ == 2 && byteAt(pos + 1) != 0) return false;
-    if (!isBlank(byteAt(pos))) return false;
+  if (to == scanTo_ && from >= scanFrom_ && from <= scanFound_) return scanFound_ >= to;
+  size_t pos = from;
+  for (; pos + step_ <= to; pos += step_) {
+    if ((step_ == 2 && byteAt(pos + 1) != 0) || !isBlank(byteAt(pos))) break;
   }
-  return true;
+  if (pos + step_ > to) pos = to;
+  scanFrom_ = from;
+  scanTo_ = to;
+  scanFound_ = pos;
+  return pos >= to;
 }
 
 void PieceWalk::run() {
@@ -245,6 +255,7 @@ void PieceWalk::run() {
       headingOpen = false;
       secondWriting = true;
       pos = savedPos;
+      scanFrom_ = SIZE_MAX;  // the heading's text was cleaned on the first pass
       depth = savedDepth;
     } else if (mark == fieldBegin.at) {
       if (depth == 0) write(pos, mark);
@@ -280,6 +291,7 @@ void PieceWalk::run() {
       }
       if (restart) {
         pos = savedPos;
+        scanFrom_ = SIZE_MAX;  // the heading's text was cleaned on the first pass
         depth = savedDepth;
         } else {
         pos = mark + step_;
