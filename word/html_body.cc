@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "util/memory.h"
+#include "word/lanes.h"
 #include "word/text_writer.h"
 
 namespace {
@@ -13,8 +14,6 @@ constexpr unsigned char kFieldBegin = 19;
 constexpr unsigned char kFieldEnd = 21;
 constexpr unsigned char kParagraphMark = 13;
 constexpr unsigned char kPageBreak = 12;
-
-bool isParagraphEnd(unsigned char c) { return c >= 11 && c <= 14; }
 
 bool isBlank(unsigned char c) {
   return c <= 16 || (c >= 19 && c <= 30) || (c >= 32 && c <= 39) || c == 41 || c == 160;
@@ -139,10 +138,30 @@ size_t PieceWalk::findParagraphEnd(size_t pos, size_t limit) {
     size_t stop = std::min(limit, pos + PieceWindow::kBlock);
     window_->load(stop + 1);  // and the 16-bit unit's high byte
     stop = std::min(stop, length());
-    for (; pos + step_ <= length() && pos < stop; pos += step_) {
-      unsigned char c = byteAt(pos);
-      if (isParagraphEnd(c) && (step_ == 1 || byteAt(pos + 1) == 0)) return pos;
+    // Codes 11 to 14 are the ones with (c - 11) below 4.
+    const unsigned char* base = window_->at(pos);
+    const size_t count = stop - pos;
+    if (step_ == 1) {
+      for (size_t i = 0; i < count; ++i) {
+        if (i + 8 <= count && !anyByteBelow(loadLanes(base + i), 15)) {
+          i += 7;
+          continue;
+        }
+        if (static_cast<unsigned char>(base[i] - 11) < 4) return pos + i;
+      }
+    } else {
+      const size_t units = (std::min(stop + 1, length()) - pos) / 2;
+      for (size_t i = 0; i < units && 2 * i < count; ++i) {
+        if (i + 4 <= units && !anyUnitBelow(loadLanes(base + 2 * i), 15)) {
+          i += 3;
+          continue;
+        }
+        if (static_cast<unsigned char>(base[2 * i] - 11) < 4 && base[2 * i + 1] == 0) {
+          return pos + 2 * i;
+        }
+      }
     }
+    pos += step_ == 1 ? count : (count + 1) / 2 * 2;
   }
   return std::min(limit, length());
 }

@@ -46,6 +46,9 @@ TEST(WriteWordText, CleaningEscapingAndTables) {
       {false, false, false, "3 < 5 & it's\x1f\xa0x", "3 &lt; 5 & it\"s- x\n"},
       {false, false, false, "a\x07" "b\x0b\x93q\x94", "a\tb\r\"q\"\n"},
       {false, false, true, "A<\x0c\x01", "A&lt;\r \n"},
+      // Long enough to be scanned eight bytes at a time.
+      {false, false, false, "0123456789<abcdefgh>ijklmnop'q\x1fr=s\x85", "0123456789&lt;abcdefgh&gt;ijklmnop\"q-r=s.\n"},
+      {false, false, true, "0123456789abcdef\x1egh\xa0", "0123456789abcdef-gh \n"},
       {true, false, false, "ab\x07" "cd\x07\x07", table + "<td>ab</td><td>cd</td>\n</tr>\n</table>\n"},
       // One-letter cells keep their letter; text after the last row follows the table.
       {true, false, false, "a\x07" "b\x07\x07" "c\x07\x07next",
