@@ -8,6 +8,7 @@
 #include "util/files.h"
 #include "util/memory.h"
 #include "util/strings.h"
+#include "word/word.h"
 
 namespace {
 
@@ -26,6 +27,7 @@ struct ConverterRow {
 // Compared in the order ".DOC", ".XLS", ".PPT", ".PDF"; a name whose extension
 // has no row here is unsupported.
 const std::initializer_list<ConverterRow> kConverters = {
+    {".DOC", convertWord, "MSWord", wordSetUp, wordTearDown},
     {".XLS", convertExcel, "XLS", nullptr, nullptr},
     {".PPT", convertPowerPoint, "Ppt", nullptr, nullptr},
 };
