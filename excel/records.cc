@@ -11,8 +11,7 @@ namespace {
 ExcelString stringAt(ExcelState* state, const uint8_t* body, size_t length, size_t offset,
                      uint32_t count) {
   if (offset > length) return ExcelString();
-  return decodeExcelString(body + offset, length - offset, count, state->settings->outputCharset,
-                           &state->charsetContext);
+  return decodeExcelString(body + offset, length - offset, count, state->coding);
 }
 
 bool htmlMode(const ExcelState* state) { return !state->settings->outputXml; }
@@ -38,6 +37,7 @@ void onBof(ExcelState* state, uint16_t type, ByteReader& r) {
     state->biff8 = false;
   }
   state->versionKnown = true;
+  updateTextCoding(state);
 }
 
 // A header or footer: in BIFF8 a 16-bit count and a string with its option byte;
@@ -111,8 +111,7 @@ void onDimensions(ExcelState* state, ByteReader& r) {
 void onSst(ExcelState* state, const uint8_t* body, size_t length,
            const std::vector<ContinuationStart>& continuations) {
   if (length < 8) return;  // no unique count: a table read before stays
-  state->sharedStrings.decode(body, length, continuations, state->settings->outputCharset,
-                              &state->charsetContext);
+  state->sharedStrings.decode(body, length, continuations, state->coding);
   if (htmlMode(state)) {
     writeSharedStringLines(state, state->sharedStrings);
     state->sharedStrings.clear();
@@ -158,6 +157,13 @@ int dispatchRecord(ExcelState* state, uint16_t type, const uint8_t* body, size_t
       break;
     case kRecordFilePass:
       return kExcelEncrypted;
+    case kRecordCodePage: {
+      uint16_t codePage = r.u16At(0);
+      if (!r.ok()) break;
+      state->codePage = codePage;
+      updateTextCoding(state);
+      break;
+    }
     case kRecordFont: {
       uint16_t weight = r.u16At(6);
       if (r.ok()) state->fontWeights.push_back(weight);

@@ -21,6 +21,7 @@ enum ExcelRecordType : uint16_t {
   kRecordNote = 0x001C,
   kRecordFilePass = 0x002F,
   kRecordFont = 0x0031,
+  kRecordCodePage = 0x0042,
   kRecordBoundSheet = 0x0085,
   kRecordMulRk = 0x00BD,
   kRecordRString = 0x00D6,

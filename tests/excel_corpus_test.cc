@@ -40,9 +40,10 @@ void AppendUtf8(uint32_t c, std::string* out) {
   }
 }
 
-// windows-1252 output with numeric references and &lt; &gt; &amp; as UTF-8;
-// tags become blanks, surrogate pairs written as two references are joined.
-std::string DecodeOutput(const std::string& bytes) {
+// windows-1252 (or, with utf8, UTF-8) output with numeric references and &lt;
+// &gt; &amp; as UTF-8; tags become blanks, surrogate pairs written as two
+// references are joined.
+std::string DecodeOutput(const std::string& bytes, bool utf8 = false) {
   std::string out;
   uint32_t high = 0;
   for (size_t i = 0; i < bytes.size(); ++i) {
@@ -77,6 +78,10 @@ std::string DecodeOutput(const std::string& bytes) {
         AppendUtf8(code, &out);
         continue;
       }
+    }
+    if (utf8) {
+      out += static_cast<char>(c);
+      continue;
     }
     if (c >= 0x80 && c < 0xA0) code = kCp1252High[c - 0x80];
     AppendUtf8(code, &out);
@@ -120,22 +125,48 @@ bool HasLetter(const std::string& word) {
   return false;
 }
 
-// Share of the expected words holding a letter that the output holds, each word
-// counted as often as it is expected (and found).
-double LetterRecall(const std::string& output, const std::string& expected) {
+// The expected words holding a letter that the output holds, each counted as
+// often as it is expected (and found); *total counts the expected ones.
+std::map<std::string, int> LetterWordsFound(const std::string& output,
+                                            const std::string& expected, bool utf8,
+                                            int* total) {
+  std::map<std::string, int> inOutput;
+  for (const std::string& w : Words(DecodeOutput(output, utf8))) ++inOutput[w];
   std::map<std::string, int> found;
-  for (const std::string& w : Words(DecodeOutput(output))) ++found[w];
-  int total = 0;
-  int hits = 0;
+  *total = 0;
   for (const std::string& w : Words(expected)) {
     if (!HasLetter(w)) continue;
-    ++total;
-    if (found[w] > 0) {
-      --found[w];
-      ++hits;
+    ++*total;
+    if (inOutput[w] > 0) {
+      --inOutput[w];
+      ++found[w];
     }
   }
+  return found;
+}
+
+// Share of the expected words holding a letter that the output holds.
+double LetterRecall(const std::string& output, const std::string& expected) {
+  int total = 0;
+  int hits = 0;
+  for (const auto& word : LetterWordsFound(output, expected, false, &total)) hits += word.second;
   return total == 0 ? 1.0 : static_cast<double>(hits) / total;
+}
+
+bool IsValidUtf8(const std::string& bytes) {
+  for (size_t i = 0; i < bytes.size();) {
+    unsigned char c = static_cast<unsigned char>(bytes[i]);
+    size_t more = c < 0x80 ? 0 : c >= 0xC2 && c < 0xE0 ? 1 : c >= 0xE0 && c < 0xF0 ? 2
+                : c >= 0xF0 && c < 0xF5 ? 3 : 4;
+    if (more == 4) return false;
+    for (size_t k = 1; k <= more; ++k) {
+      if (i + k >= bytes.size() || (static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80) {
+        return false;
+      }
+    }
+    i += more + 1;
+  }
+  return true;
 }
 
 struct Workbook {
@@ -171,6 +202,24 @@ TEST_F(ExcelCorpus, WordsOfEveryWorkbook) {
     std::string output = Convert(w.name, "");
     std::string expected = readFile(testDataPath(std::string(w.name) + ".expect.txt"));
     EXPECT_GE(LetterRecall(output, expected), w.minimumRecall) << w.name;
+  }
+}
+
+TEST_F(ExcelCorpus, Utf8OutputIsValidAndHoldsEveryWordOfTheWindows1252Output) {
+  // 8-bit texts (BIFF8 compressed strings, BIFF5 code-page strings) are converted
+  // like 16-bit ones: every expected word the windows-1252 output holds is in the
+  // UTF-8 output as well, as often.
+  for (const char* name : {"calc97_basic", "calc97_scripts", "calc97_large", "calc97_sst_continue",
+                           "xlwt_numbers", "xlwt_sst_continue", "gnumeric95_basic",
+                           "gnumeric95_numbers"}) {
+    std::string expected = readFile(testDataPath(std::string(name) + ".expect.txt"));
+    std::string utf8 = Convert(name, "OutputCharSet=UTF8\n");
+    EXPECT_TRUE(IsValidUtf8(utf8)) << name;
+    int total = 0;
+    std::map<std::string, int> inUtf8 = LetterWordsFound(utf8, expected, true, &total);
+    for (const auto& word : LetterWordsFound(Convert(name, ""), expected, false, &total)) {
+      EXPECT_GE(inUtf8[word.first], word.second) << name << ": " << word.first;
+    }
   }
 }
 
