@@ -247,11 +247,46 @@ int dispatchRecord(ExcelState* state, uint16_t type, const uint8_t* body, size_t
   return 0;
 }
 
+bool isDispatchedRecord(uint16_t type) {
+  switch (type) {
+    case kRecordBof:
+    case kRecordBof2:
+    case kRecordBof3:
+    case kRecordBof4:
+    case kRecordOldLabel:
+    case kRecordRString:
+    case kRecordName:
+    case kRecordFormula:
+    case kRecordNumber:
+    case kRecordHeader:
+    case kRecordFooter:
+    case kRecordNote:
+    case kRecordFilePass:
+    case kRecordCodePage:
+    case kRecordFont:
+    case kRecordBoundSheet:
+    case kRecordMulRk:
+    case kRecordType223:
+    case kRecordXf:
+    case kRecordSst:
+    case kRecordLabelSst:
+    case kRecordDimensions:
+    case kRecordLabel:
+    case kRecordString:
+    case kRecordRk:
+    case kRecordFormat:
+    case kRecordSeriesText:
+      return true;
+    default:
+      return false;
+  }
+}
+
 int walkWorkbook(ExcelState* state, WorkbookStream* stream, uint64_t fileSize) {
   uint64_t position = 0;
   ExcelRecord record;
   for (;;) {
-    readRecord(stream, &position, &record);
+    readRecord(stream, &position, &record, isDispatchedRecord);
     state->streamPosition = position;
     // A record whose body cannot be read ends the stream. An empty record has no
     // body to read: it is dispatched all the same, so that a FILEPASS without a

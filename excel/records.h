@@ -48,6 +48,10 @@ constexpr int kExcelEncrypted = -6;
 int dispatchRecord(ExcelState* state, uint16_t type, const uint8_t* body, size_t length,
                    const std::vector<ContinuationStart>& continuations);
 
+// True for the record types dispatchRecord acts on; the walk merges only their
+// continuations.
+bool isDispatchedRecord(uint16_t type);
+
 // Walks the stream from position 0 until a record cannot be read, the position
 // passes fileSize, a handler fails, or (XML mode) the output passed the size
 // limit, which closes the open row and table. Returns 0 or the handler's result.
