@@ -69,6 +69,10 @@ TEST(NumberTextTest, SameCharactersAsPrintf) {
     std::memcpy(&v, &state, sizeof v);
     values.push_back(v);
     values.push_back(static_cast<double>(static_cast<int64_t>(state >> 20)) / 1000.0);
+    // Below 2^20, where six decimals are worked out without the exact formatter:
+    // hundredths, and binary fractions that end in a tie at the sixth decimal.
+    values.push_back(static_cast<double>(static_cast<int32_t>(state >> 32)) / 100.0 / 64.0);
+    values.push_back(static_cast<double>(static_cast<int32_t>(state >> 32)) / 268435456.0);
   }
   char expected[400];
   for (double v : values) {

@@ -43,14 +43,6 @@ bool WorkbookStream::slide(uint64_t position, uint32_t length) {
   return true;
 }
 
-const uint8_t* WorkbookStream::view(uint64_t position, uint32_t length) {
-  if (position < windowStart_ || position - windowStart_ > window_.size() ||
-      length > window_.size() - (position - windowStart_)) {
-    if (!slide(position, length)) return nullptr;
-  }
-  return window_.data() + (position - windowStart_);
-}
-
 bool WorkbookStream::read(uint64_t position, uint32_t length, std::vector<uint8_t>* out) {
   out->clear();
   if (const uint8_t* bytes = view(position, length)) {

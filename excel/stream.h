@@ -41,7 +41,13 @@ class WorkbookStream {
   // The bytes [position, position + length) from the window, moving it when
   // needed, or nullptr. Valid until the next call that moves the window; a move
   // keeps the bytes from the position given to keepFrom on, at new addresses.
-  const uint8_t* view(uint64_t position, uint32_t length);
+  const uint8_t* view(uint64_t position, uint32_t length) {
+    if (position >= windowStart_ && position - windowStart_ <= window_.size() &&
+        length <= window_.size() - (position - windowStart_)) {
+      return window_.data() + (position - windowStart_);
+    }
+    return slide(position, length) ? window_.data() + (position - windowStart_) : nullptr;
+  }
   // Bytes before position are no longer needed.
   void keepFrom(uint64_t position) { keep_ = position; }
 
