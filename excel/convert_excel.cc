@@ -44,8 +44,6 @@ int runWalk(const ExcelSettings& settings, CompoundFile* compound, FILE* input, 
 int convertExcel(const char* inputPath, const char* outputPath, const char* configPath,
                  const char* section) {
   FilePtr input(openFile(inputPath, "rb"));
-  // The walk reads the stream a window at a time: one system call per window.
-  if (input) std::setvbuf(input.get(), nullptr, _IOFBF, WorkbookStream::kWindow);
 
   ConfigFile* loaded = nullptr;
   if (configLoad(&loaded, configPath, 0) != 0) return kNoConfig;

@@ -2,10 +2,16 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "util/byte_reader.h"
 
-WorkbookStream::WorkbookStream(std::vector<uint8_t> bytes) : window_(std::move(bytes)) {}
+WorkbookStream::WorkbookStream(std::vector<uint8_t> bytes)
+    : window_(new uint8_t[bytes.size() + 1]),
+      windowCapacity_(bytes.size() + 1),
+      windowLength_(bytes.size()) {
+  if (!bytes.empty()) std::memcpy(window_.get(), bytes.data(), bytes.size());
+}
 
 WorkbookStream::WorkbookStream(CompoundFile* compound, FILE* file, uint32_t entry)
     : compound_(compound), file_(file), entry_(entry) {
@@ -25,20 +31,38 @@ bool WorkbookStream::slide(uint64_t position, uint32_t length) {
   uint64_t end = start + kWindow;
   if (end < position + length) end = position + length;
   if (end > size_) end = size_;
+  size_t count = static_cast<size_t>(end - start);
+  // The bytes go to the spare buffer, so that a failed read leaves the window,
+  // and every view of it handed out, as it was.
+  if (count > spareCapacity_) {
+    spare_.reset(new uint8_t[count]);
+    spareCapacity_ = count;
+  }
+  // Bytes the window holds already are copied over; only the rest is read, so
+  // that the reads move forward through the stream, one after the other.
+  size_t held = 0;
+  const uint64_t windowEnd = windowStart_ + windowLength_;
+  if (start >= windowStart_ && start < windowEnd) {
+    held = static_cast<size_t>(windowEnd - start);
+    if (held > count) held = count;
+    std::memcpy(spare_.get(), window_.get() + (start - windowStart_), held);
+  }
   uint32_t charged = ReadBudget;
   ReadBudget = 0;
-  unsigned char* bytes = ReadStreamRange(compound_, file_, entry_, static_cast<uint32_t>(start),
-                                         static_cast<uint32_t>(end - start));
+  bool read = held == count ||
+              ReadStreamRangeInto(compound_, file_, entry_, static_cast<uint32_t>(start + held),
+                                  static_cast<uint32_t>(count - held), spare_.get() + held);
   ReadBudget = charged;
-  if (bytes == nullptr) {
+  if (!read) {
     // The stream cannot be read whole: from here on every range is read, and
     // charged, on its own, as if the whole read had never been tried.
     sliding_ = false;
     ReadBudget = budgetBefore_;
     return false;
   }
-  window_.assign(bytes, bytes + (end - start));
-  std::free(bytes);
+  std::swap(window_, spare_);
+  std::swap(windowCapacity_, spareCapacity_);
+  windowLength_ = count;
   windowStart_ = start;
   return true;
 }

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 #include "excel/strings.h"
@@ -42,11 +43,11 @@ class WorkbookStream {
   // needed, or nullptr. Valid until the next call that moves the window; a move
   // keeps the bytes from the position given to keepFrom on, at new addresses.
   const uint8_t* view(uint64_t position, uint32_t length) {
-    if (position >= windowStart_ && position - windowStart_ <= window_.size() &&
-        length <= window_.size() - (position - windowStart_)) {
-      return window_.data() + (position - windowStart_);
+    if (position >= windowStart_ && position - windowStart_ <= windowLength_ &&
+        length <= windowLength_ - (position - windowStart_)) {
+      return window_.get() + (position - windowStart_);
     }
-    return slide(position, length) ? window_.data() + (position - windowStart_) : nullptr;
+    return slide(position, length) ? window_.get() + (position - windowStart_) : nullptr;
   }
   // Bytes before position are no longer needed.
   void keepFrom(uint64_t position) { keep_ = position; }
@@ -54,8 +55,13 @@ class WorkbookStream {
  private:
   bool slide(uint64_t position, uint32_t length);
 
-  std::vector<uint8_t> window_;
+  // window_[0, windowLength_) holds the stream's bytes from windowStart_ on.
+  std::unique_ptr<uint8_t[]> window_;
+  size_t windowCapacity_ = 0;
+  size_t windowLength_ = 0;
   uint64_t windowStart_ = 0;
+  std::unique_ptr<uint8_t[]> spare_;  // where the next window is read
+  size_t spareCapacity_ = 0;
   uint64_t keep_ = 0;
   bool sliding_ = false;
   uint32_t budgetBefore_ = 0;
