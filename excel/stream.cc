@@ -2,7 +2,6 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <utility>
 
 #include "util/byte_reader.h"
 
@@ -32,26 +31,30 @@ bool WorkbookStream::slide(uint64_t position, uint32_t length) {
   if (end < position + length) end = position + length;
   if (end > size_) end = size_;
   size_t count = static_cast<size_t>(end - start);
-  // The bytes go to the spare buffer, so that a failed read leaves the window,
-  // and every view of it handed out, as it was.
-  if (count > spareCapacity_) {
-    spare_.reset(new uint8_t[count]);
-    spareCapacity_ = count;
-  }
-  // Bytes the window holds already are copied over; only the rest is read, so
-  // that the reads move forward through the stream, one after the other.
+  // Bytes the window holds already move to its front; only the rest is read,
+  // so that the reads go forward through the stream, one after the other.
   size_t held = 0;
   const uint64_t windowEnd = windowStart_ + windowLength_;
   if (start >= windowStart_ && start < windowEnd) {
     held = static_cast<size_t>(windowEnd - start);
     if (held > count) held = count;
-    std::memcpy(spare_.get(), window_.get() + (start - windowStart_), held);
   }
+  if (count > windowCapacity_) {
+    std::unique_ptr<uint8_t[]> larger(new uint8_t[count]);
+    if (held > 0) std::memcpy(larger.get(), window_.get() + (start - windowStart_), held);
+    window_ = std::move(larger);
+    windowCapacity_ = count;
+  } else if (held > 0) {
+    std::memmove(window_.get(), window_.get() + (start - windowStart_), held);
+  }
+  // The window now holds [start, start + held): what a failed read leaves.
+  windowStart_ = start;
+  windowLength_ = held;
   uint32_t charged = ReadBudget;
   ReadBudget = 0;
   bool read = held == count ||
               ReadStreamRangeInto(compound_, file_, entry_, static_cast<uint32_t>(start + held),
-                                  static_cast<uint32_t>(count - held), spare_.get() + held);
+                                  static_cast<uint32_t>(count - held), window_.get() + held);
   ReadBudget = charged;
   if (!read) {
     // The stream cannot be read whole: from here on every range is read, and
@@ -60,10 +63,7 @@ bool WorkbookStream::slide(uint64_t position, uint32_t length) {
     ReadBudget = budgetBefore_;
     return false;
   }
-  std::swap(window_, spare_);
-  std::swap(windowCapacity_, spareCapacity_);
   windowLength_ = count;
-  windowStart_ = start;
   return true;
 }
 

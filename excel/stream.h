@@ -40,8 +40,9 @@ class WorkbookStream {
   // cannot all be read.
   bool read(uint64_t position, uint32_t length, std::vector<uint8_t>* out);
   // The bytes [position, position + length) from the window, moving it when
-  // needed, or nullptr. Valid until the next call that moves the window; a move
-  // keeps the bytes from the position given to keepFrom on, at new addresses.
+  // needed, or nullptr. Valid until the next call that moves the window; a move,
+  // even one whose read fails, keeps the bytes from the position given to
+  // keepFrom on, at new addresses.
   const uint8_t* view(uint64_t position, uint32_t length) {
     if (position >= windowStart_ && position - windowStart_ <= windowLength_ &&
         length <= windowLength_ - (position - windowStart_)) {
@@ -60,8 +61,6 @@ class WorkbookStream {
   size_t windowCapacity_ = 0;
   size_t windowLength_ = 0;
   uint64_t windowStart_ = 0;
-  std::unique_ptr<uint8_t[]> spare_;  // where the next window is read
-  size_t spareCapacity_ = 0;
   uint64_t keep_ = 0;
   bool sliding_ = false;
   uint32_t budgetBefore_ = 0;
