@@ -15,9 +15,10 @@ constexpr char kPathSeparator = '\\';
 constexpr char kPathSeparator = '/';
 #endif
 
-// Watchdog: a thread that sleeps `milliseconds` and then ends the whole process at
-// once with `exitCode`, running no clean-up and flushing nothing. stopWatchdog ends
-// the thread without waiting for its sleep; it is safe to call when none runs.
+// Watchdog: after `milliseconds` it ends the whole process at once with
+// `exitCode`, running no clean-up and flushing nothing (a thread on Windows, the
+// interval timer and SIGALRM on POSIX). stopWatchdog disarms it without waiting;
+// it is safe to call when none runs.
 void startWatchdog(unsigned milliseconds, int exitCode);
 void stopWatchdog();
 
