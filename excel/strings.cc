@@ -26,18 +26,15 @@ std::string escapeExcelText(const char* bytes, size_t length) {
   if (zero != nullptr) length = static_cast<size_t>(static_cast<const char*>(zero) - bytes);
   std::string text;
   text.reserve(length + 8);
+  size_t plain = 0;  // start of the characters not written yet
   for (size_t i = 0; i < length; ++i) {
     char c = bytes[i];
-    if (c == '<') {
-      text += "&lt;";
-    } else if (c == '>') {
-      text += "&gt;";
-    } else if (c == '\'') {
-      text += '"';
-    } else {
-      text += c;
-    }
+    if (c != '<' && c != '>' && c != '\'') continue;
+    text.append(bytes + plain, i - plain);
+    text += c == '<' ? "&lt;" : c == '>' ? "&gt;" : "\"";
+    plain = i + 1;
   }
+  text.append(bytes + plain, length - plain);
   return text;
 }
 
@@ -149,6 +146,13 @@ ExcelString convertNarrow(const uint8_t* characters, size_t length, const TextCo
   std::string units;
   if (coding.narrow == CHARSET_UCS2 && coding.output == CHARSET_ASCII) {
     // Runs of C1 controls are converted; everything else is windows-1252 already.
+    size_t first = 0;
+    while (first < length && !isC1(characters[first])) ++first;
+    if (first == length) {
+      result.hasText = true;
+      result.text = escapeExcelText(bytes, length);
+      return result;
+    }
     std::string raw;
     raw.reserve(length);
     size_t i = 0;
