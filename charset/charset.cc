@@ -61,6 +61,16 @@ bool IsDoubleByteCharset(CharsetId id) {
   return id >= CHARSET_CHINESESIMPLIFIED && id <= CHARSET_SHIFTJIS;
 }
 
+bool IsLeadByteOf(CharsetId id, int c) {
+  switch (id) {
+    case CHARSET_CHINESESIMPLIFIED:
+    case CHARSET_CHINESETRADITIONAL: return c >= 0xA1 && c <= 0xFE;
+    case CHARSET_KOREAN: return c >= 0x81 && c <= 0xFE;
+    case CHARSET_SHIFTJIS: return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+    default: return false;
+  }
+}
+
 int EnsureCharsetTables(int family, const char* tablesDirectory) {
   if (family < 0 || family >= CHARSET_COUNT || CharsetFamily(family) != family) return -1;
   TableStore& t = Tables();

@@ -64,6 +64,10 @@ int CharsetFamily(CharsetId id);
 bool IsSingleByteCharset(CharsetId id);
 // 16..19: the sets with a double-byte table.
 bool IsDoubleByteCharset(CharsetId id);
+// True when byte c starts a two-byte code of the double-byte set id: 0xA1..0xFE
+// for CHINESESIMPLIFIED and CHINESETRADITIONAL, 0x81..0xFE for KOREAN, 0x81..0x9F
+// and 0xE0..0xFC for SHIFTJIS; false for every other set.
+bool IsLeadByteOf(CharsetId id, int c);
 
 // Loads the tables of family unless its loaded flag is set, and sets the flag when
 // LoadCharsetTables returns 0. Returns 0 or that failure (-3, -1); a failed family

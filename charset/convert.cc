@@ -47,16 +47,6 @@ int JapaneseCodeOf(CharsetId id) {
   return JAPANESE_SJIS;
 }
 
-bool IsLeadByte(CharsetId id, int c) {
-  switch (id) {
-    case CHARSET_CHINESESIMPLIFIED:
-    case CHARSET_CHINESETRADITIONAL: return c >= 0xA1 && c <= 0xFE;
-    case CHARSET_KOREAN: return c >= 0x81 && c <= 0xFE;
-    case CHARSET_SHIFTJIS: return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-    default: return false;
-  }
-}
-
 // The i-th UCS-2 code unit, low byte first. The lone byte of an odd length is a
 // code unit of its own, as if the 0 byte that ends the caller's text followed it.
 inline uint16_t CodeUnit(const uint8_t* in, size_t length, size_t i) {
@@ -288,7 +278,7 @@ int UcsToDoubleByte(CharsetId target, const uint8_t* in, size_t length,
     int first = entry & 0xFF;
     if (first == 0) continue;
     out[written++] = static_cast<char>(first);
-    if (IsLeadByte(target, first)) out[written++] = static_cast<char>(entry >> 8);
+    if (IsLeadByteOf(target, first)) out[written++] = static_cast<char>(entry >> 8);
   }
   result->length = written;
   return CHARSET_OK;
@@ -342,7 +332,7 @@ int DoubleByteToUcs(CharsetId source, const uint8_t* in, size_t length,
       }
     }
     int c = in[pos];
-    if (IsLeadByte(source, c) && pos + 1 < length) {
+    if (IsLeadByteOf(source, c) && pos + 1 < length) {
       uint16_t unit = forward[c | (in[pos + 1] << 8)];
       if (unit != 0) PutUnit(out, &written, unit);
       pos += 2;

@@ -30,13 +30,8 @@ int runWalk(const ExcelSettings& settings, CompoundFile* compound, FILE* input, 
     ExcelState state(&settings, &output);
     writeDocumentStart(&state, compound, input, inputPath);
 
-    char* image = nullptr;
-    long imageRead = readWholeFile(inputPath, &image);
-    CharPtr imageOwner(image);
     uint64_t fileSize = static_cast<uint64_t>(fileSizeByName(inputPath));
-    size_t imageLength = imageRead > 0 ? static_cast<size_t>(imageRead) : 0;
-    if (fileSize < imageLength) imageLength = static_cast<size_t>(fileSize);
-    WorkbookStream stream(compound, input, entry, std::move(imageOwner), imageLength);
+    WorkbookStream stream(compound, input, entry);
 
     result = walkWorkbook(&state, &stream, fileSize);
     writeDocumentEnd(&state);

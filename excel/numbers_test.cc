@@ -61,6 +61,7 @@ TEST(NumberTextTest, SameCharactersAsPrintf) {
   std::vector<double> values = {
       0.0,       -0.0,      0.5,       1.5,         2.5,   -2.5,
       0.0000005, 0.0000015, 1e-7,      123456.5,    1e15,  1e16,
+      1e-4,      9.9999999999999991e-05, 999999.5, 0.099999996, 99999.95, 5e-5,
       1e21,      9.999995,  99999.95,  999999.5,    1e300, -1.7976931348623157e308,
       4.9e-324,  HUGE_VAL,  -HUGE_VAL, std::nan("")};
   for (int i = 0; i < 20000; ++i) {
@@ -69,6 +70,11 @@ TEST(NumberTextTest, SameCharactersAsPrintf) {
     std::memcpy(&v, &state, sizeof v);
     values.push_back(v);
     values.push_back(static_cast<double>(static_cast<int64_t>(state >> 20)) / 1000.0);
+    // Below 2^20, where six decimals are worked out without the exact formatter:
+    // hundredths, and binary fractions that end in a tie at the sixth decimal.
+    values.push_back(static_cast<double>(static_cast<int32_t>(state >> 32)) / 100.0 / 64.0);
+    values.push_back(static_cast<double>(static_cast<int32_t>(state >> 32)) / 268435456.0);
+    values.push_back(std::ldexp(static_cast<double>(state >> 11), -70 + static_cast<int>(state % 40)));
   }
   char expected[400];
   for (double v : values) {

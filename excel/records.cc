@@ -11,8 +11,7 @@ namespace {
 ExcelString stringAt(ExcelState* state, const uint8_t* body, size_t length, size_t offset,
                      uint32_t count) {
   if (offset > length) return ExcelString();
-  return decodeExcelString(body + offset, length - offset, count, state->settings->outputCharset,
-                           &state->charsetContext);
+  return decodeExcelString(body + offset, length - offset, count, state->coding);
 }
 
 bool htmlMode(const ExcelState* state) { return !state->settings->outputXml; }
@@ -38,6 +37,7 @@ void onBof(ExcelState* state, uint16_t type, ByteReader& r) {
     state->biff8 = false;
   }
   state->versionKnown = true;
+  updateTextCoding(state);
 }
 
 // A header or footer: in BIFF8 a 16-bit count and a string with its option byte;
@@ -111,8 +111,7 @@ void onDimensions(ExcelState* state, ByteReader& r) {
 void onSst(ExcelState* state, const uint8_t* body, size_t length,
            const std::vector<ContinuationStart>& continuations) {
   if (length < 8) return;  // no unique count: a table read before stays
-  state->sharedStrings.decode(body, length, continuations, state->settings->outputCharset,
-                              &state->charsetContext);
+  state->sharedStrings.decode(body, length, continuations, state->coding);
   if (htmlMode(state)) {
     writeSharedStringLines(state, state->sharedStrings);
     state->sharedStrings.clear();
@@ -158,6 +157,13 @@ int dispatchRecord(ExcelState* state, uint16_t type, const uint8_t* body, size_t
       break;
     case kRecordFilePass:
       return kExcelEncrypted;
+    case kRecordCodePage: {
+      uint16_t codePage = r.u16At(0);
+      if (!r.ok()) break;
+      state->codePage = codePage;
+      updateTextCoding(state);
+      break;
+    }
     case kRecordFont: {
       uint16_t weight = r.u16At(6);
       if (r.ok()) state->fontWeights.push_back(weight);
@@ -241,11 +247,46 @@ int dispatchRecord(ExcelState* state, uint16_t type, const uint8_t* body, size_t
   return 0;
 }
 
+bool isDispatchedRecord(uint16_t type) {
+  switch (type) {
+    case kRecordBof:
+    case kRecordBof2:
+    case kRecordBof3:
+    case kRecordBof4:
+    case kRecordOldLabel:
+    case kRecordRString:
+    case kRecordName:
+    case kRecordFormula:
+    case kRecordNumber:
+    case kRecordHeader:
+    case kRecordFooter:
+    case kRecordNote:
+    case kRecordFilePass:
+    case kRecordCodePage:
+    case kRecordFont:
+    case kRecordBoundSheet:
+    case kRecordMulRk:
+    case kRecordType223:
+    case kRecordXf:
+    case kRecordSst:
+    case kRecordLabelSst:
+    case kRecordDimensions:
+    case kRecordLabel:
+    case kRecordString:
+    case kRecordRk:
+    case kRecordFormat:
+    case kRecordSeriesText:
+      return true;
+    default:
+      return false;
+  }
+}
+
 int walkWorkbook(ExcelState* state, WorkbookStream* stream, uint64_t fileSize) {
   uint64_t position = 0;
   ExcelRecord record;
   for (;;) {
-    readRecord(stream, &position, &record);
+    readRecord(stream, &position, &record, isDispatchedRecord);
     state->streamPosition = position;
     // A record whose body cannot be read ends the stream. An empty record has no
     // body to read: it is dispatched all the same, so that a FILEPASS without a

@@ -21,6 +21,7 @@ enum ExcelRecordType : uint16_t {
   kRecordNote = 0x001C,
   kRecordFilePass = 0x002F,
   kRecordFont = 0x0031,
+  kRecordCodePage = 0x0042,
   kRecordBoundSheet = 0x0085,
   kRecordMulRk = 0x00BD,
   kRecordRString = 0x00D6,
@@ -46,6 +47,10 @@ constexpr int kExcelEncrypted = -6;
 // too short for what its handler reads is skipped.
 int dispatchRecord(ExcelState* state, uint16_t type, const uint8_t* body, size_t length,
                    const std::vector<ContinuationStart>& continuations);
+
+// True for the record types dispatchRecord acts on; the walk merges only their
+// continuations.
+bool isDispatchedRecord(uint16_t type);
 
 // Walks the stream from position 0 until a record cannot be read, the position
 // passes fileSize, a handler fails, or (XML mode) the output passed the size

@@ -5,39 +5,66 @@
 
 #include "util/byte_reader.h"
 
-WorkbookStream::WorkbookStream(std::vector<uint8_t> bytes) : whole_(std::move(bytes)) {}
-
-WorkbookStream::WorkbookStream(CompoundFile* compound, FILE* file, uint32_t entry, CharPtr image,
-                               size_t imageLength)
-    : compound_(compound),
-      file_(file),
-      entry_(entry),
-      image_(std::move(image)),
-      imageLength_(imageLength) {
-  if (compound == nullptr || entry >= compound->entryCount) return;
-  uint32_t size = compound->entries[entry].size;
-  // One read instead of two per record. It is tried only when the budget can pay
-  // for it, and a failed try is not charged, so that the record-by-record reads
-  // that take over see the budget they would have seen.
-  if (size == 0 || size > kReadBudgetLimit - ReadBudget || ReadBudget > kReadBudgetLimit) return;
-  uint32_t budgetBefore = ReadBudget;
-  unsigned char* bytes =
-      ReadStreamRangeFromImage(compound, file, entry, 0, size,
-                               reinterpret_cast<const unsigned char*>(image_.get()), imageLength_);
-  if (bytes == nullptr) {
-    ReadBudget = budgetBefore;
-    return;
-  }
-  whole_.assign(bytes, bytes + size);
-  std::free(bytes);
-  // Whatever lies beyond the stream is read from the file itself; the same bytes.
-  image_.reset();
-  imageLength_ = 0;
+WorkbookStream::WorkbookStream(std::vector<uint8_t> bytes)
+    : window_(new uint8_t[bytes.size() + 1]),
+      windowCapacity_(bytes.size() + 1),
+      windowLength_(bytes.size()) {
+  if (!bytes.empty()) std::memcpy(window_.get(), bytes.data(), bytes.size());
 }
 
-const uint8_t* WorkbookStream::view(uint64_t position, uint32_t length) const {
-  if (position > whole_.size() || length > whole_.size() - position) return nullptr;
-  return whole_.data() + position;
+WorkbookStream::WorkbookStream(CompoundFile* compound, FILE* file, uint32_t entry)
+    : compound_(compound), file_(file), entry_(entry) {
+  if (compound == nullptr || entry >= compound->entryCount) return;
+  size_ = compound->entries[entry].size;
+  // The whole stream is paid for at once, as one read of it would be, so that
+  // the window's reads cost no more than that.
+  if (size_ == 0 || size_ > kReadBudgetLimit - ReadBudget || ReadBudget > kReadBudgetLimit) return;
+  budgetBefore_ = ReadBudget;
+  ReadBudget += size_;
+  sliding_ = true;
+}
+
+bool WorkbookStream::slide(uint64_t position, uint32_t length) {
+  if (!sliding_ || position > size_ || length > size_ - position) return false;
+  uint64_t start = keep_ < position ? keep_ : position;
+  uint64_t end = start + kWindow;
+  if (end < position + length) end = position + length;
+  if (end > size_) end = size_;
+  size_t count = static_cast<size_t>(end - start);
+  // Bytes the window holds already move to its front; only the rest is read,
+  // so that the reads go forward through the stream, one after the other.
+  size_t held = 0;
+  const uint64_t windowEnd = windowStart_ + windowLength_;
+  if (start >= windowStart_ && start < windowEnd) {
+    held = static_cast<size_t>(windowEnd - start);
+    if (held > count) held = count;
+  }
+  if (count > windowCapacity_) {
+    std::unique_ptr<uint8_t[]> larger(new uint8_t[count]);
+    if (held > 0) std::memcpy(larger.get(), window_.get() + (start - windowStart_), held);
+    window_ = std::move(larger);
+    windowCapacity_ = count;
+  } else if (held > 0) {
+    std::memmove(window_.get(), window_.get() + (start - windowStart_), held);
+  }
+  // The window now holds [start, start + held): what a failed read leaves.
+  windowStart_ = start;
+  windowLength_ = held;
+  uint32_t charged = ReadBudget;
+  ReadBudget = 0;
+  bool read = held == count ||
+              ReadStreamRangeInto(compound_, file_, entry_, static_cast<uint32_t>(start + held),
+                                  static_cast<uint32_t>(count - held), window_.get() + held);
+  ReadBudget = charged;
+  if (!read) {
+    // The stream cannot be read whole: from here on every range is read, and
+    // charged, on its own, as if the whole read had never been tried.
+    sliding_ = false;
+    ReadBudget = budgetBefore_;
+    return false;
+  }
+  windowLength_ = count;
+  return true;
 }
 
 bool WorkbookStream::read(uint64_t position, uint32_t length, std::vector<uint8_t>* out) {
@@ -49,8 +76,7 @@ bool WorkbookStream::read(uint64_t position, uint32_t length, std::vector<uint8_
   if (compound_ == nullptr || position > UINT32_MAX) return false;
   if (length == 0) return true;
   unsigned char* bytes =
-      ReadStreamRangeFromImage(compound_, file_, entry_, static_cast<uint32_t>(position), length,
-                               reinterpret_cast<const unsigned char*>(image_.get()), imageLength_);
+      ReadStreamRange(compound_, file_, entry_, static_cast<uint32_t>(position), length);
   if (bytes == nullptr) return false;
   out->assign(bytes, bytes + length);
   std::free(bytes);
@@ -86,7 +112,8 @@ const uint8_t* bytesAt(WorkbookStream* stream, uint64_t position, uint32_t lengt
 
 }  // namespace
 
-void readRecord(WorkbookStream* stream, uint64_t* position, ExcelRecord* record) {
+void readRecord(WorkbookStream* stream, uint64_t* position, ExcelRecord* record,
+                RecordFilter merges) {
   record->type = 0;
   record->length = 0;
   record->headerRead = false;
@@ -96,6 +123,7 @@ void readRecord(WorkbookStream* stream, uint64_t* position, ExcelRecord* record)
   record->merged.clear();
   record->continuations.clear();
 
+  stream->keepFrom(*position);
   std::vector<uint8_t> scratch;
   Header header;
   bool haveHeader = readHeader(stream, *position, &header, &scratch);
@@ -104,26 +132,47 @@ void readRecord(WorkbookStream* stream, uint64_t* position, ExcelRecord* record)
   record->headerRead = true;
   record->type = header.type;
   record->length = header.length;
+  const uint64_t bodyStart = *position;
+  bool inWindow = false;
   if (header.length > 0) {
     const uint8_t* body = bytesAt(stream, *position, header.length, &record->merged);
     if (body == nullptr) return;
+    inWindow = body != record->merged.data();
     record->bodyRead = true;
     record->data = body;
     record->size = header.length;
     *position += header.length;
   }
+  const bool merge = merges == nullptr || merges(record->type);
+  if (!merge) {
+    // Nothing reads this body: the window may move on.
+    inWindow = false;
+    record->data = nullptr;
+    record->size = 0;
+    stream->keepFrom(*position);
+  }
 
   for (;;) {
     Header next;
-    if (!readHeader(stream, *position, &next, &scratch)) break;
+    bool haveNext = readHeader(stream, *position, &next, &scratch);
+    // Reading on may have moved the window, which keeps the body at a new place.
+    if (inWindow) record->data = stream->view(bodyStart, header.length);
+    if (!haveNext) break;
     bool continues =
         next.type == kRecordContinue || (next.type == kRecordExtSst && record->type == kRecordSst);
     if (!continues) break;
     const uint8_t* more = bytesAt(stream, *position + 4, next.length, &scratch);
+    if (inWindow) record->data = stream->view(bodyStart, header.length);
     if (more == nullptr && next.length > 0) break;
     *position += 4 + static_cast<uint64_t>(next.length);
-    if (record->data != record->merged.data() || record->merged.empty()) {
+    if (!merge) {
+      stream->keepFrom(*position);
+      continue;
+    }
+    if (inWindow || record->merged.empty()) {
       record->merged.assign(record->data, record->data + record->size);
+      inWindow = false;
+      stream->keepFrom(*position);
     }
     size_t skip = (record->type == kRecordSst && next.length > 0 && more[0] == 0) ? 1 : 0;
     record->continuations.push_back({record->merged.size(), skip == 1});

@@ -10,44 +10,64 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 #include "excel/strings.h"
 #include "storage/compound_file.h"
-#include "util/memory.h"
 
 constexpr uint16_t kRecordContinue = 0x003C;
 constexpr uint16_t kRecordSst = 0x00FC;
 constexpr uint16_t kRecordExtSst = 0x00FF;
 
-// Byte ranges of one stream of a compound file. The stream is read whole, once,
-// when that read can be had; ranges inside it are then served from memory. Other
-// ranges, and every range of a stream that cannot be read whole (its sectors end
-// before its declared size), go to the compound file reader one by one, so a range
-// reads exactly when the compound file reader would give it.
+// Byte ranges of one stream of a compound file, served from a window of the
+// stream that slides forward as the walk reads on, so that neither the file nor
+// the stream is ever held whole. The window's reads are charged to the read
+// budget once, as one read of the whole stream, when the budget can pay for that;
+// otherwise, and from the first window that cannot be read (its sectors end
+// before the stream's declared size), ranges go to the compound file reader one
+// by one, so a range reads exactly when the compound file reader would give it.
 class WorkbookStream {
  public:
+  static constexpr uint32_t kWindow = 64 * 1024;
+
   // A stream held in memory only; nothing beyond `bytes` can be read.
   explicit WorkbookStream(std::vector<uint8_t> bytes);
-  // The stream of `entry`. `image` (may be empty) is the whole file in memory,
-  // `imageLength` the bytes of it that may be used.
-  WorkbookStream(CompoundFile* compound, FILE* file, uint32_t entry, CharPtr image,
-                 size_t imageLength);
+  // The stream of `entry`, read from `file`.
+  WorkbookStream(CompoundFile* compound, FILE* file, uint32_t entry);
 
   // Replaces *out by the bytes [position, position + length); false when they
   // cannot all be read.
   bool read(uint64_t position, uint32_t length, std::vector<uint8_t>* out);
-  // The bytes [position, position + length) when they are held in memory, else
-  // nullptr. Valid as long as the stream.
-  const uint8_t* view(uint64_t position, uint32_t length) const;
+  // The bytes [position, position + length) from the window, moving it when
+  // needed, or nullptr. Valid until the next call that moves the window; a move,
+  // even one whose read fails, keeps the bytes from the position given to
+  // keepFrom on, at new addresses.
+  const uint8_t* view(uint64_t position, uint32_t length) {
+    if (position >= windowStart_ && position - windowStart_ <= windowLength_ &&
+        length <= windowLength_ - (position - windowStart_)) {
+      return window_.get() + (position - windowStart_);
+    }
+    return slide(position, length) ? window_.get() + (position - windowStart_) : nullptr;
+  }
+  // Bytes before position are no longer needed.
+  void keepFrom(uint64_t position) { keep_ = position; }
 
  private:
-  std::vector<uint8_t> whole_;
+  bool slide(uint64_t position, uint32_t length);
+
+  // window_[0, windowLength_) holds the stream's bytes from windowStart_ on.
+  std::unique_ptr<uint8_t[]> window_;
+  size_t windowCapacity_ = 0;
+  size_t windowLength_ = 0;
+  uint64_t windowStart_ = 0;
+  uint64_t keep_ = 0;
+  bool sliding_ = false;
+  uint32_t budgetBefore_ = 0;
   CompoundFile* compound_ = nullptr;
   FILE* file_ = nullptr;
   uint32_t entry_ = 0;
-  CharPtr image_;
-  size_t imageLength_ = 0;
+  uint32_t size_ = 0;
 };
 
 struct ExcelRecord {
@@ -63,9 +83,16 @@ struct ExcelRecord {
   std::vector<ContinuationStart> continuations;
 };
 
+// Record types whose continuations are merged into their body; nullptr: all.
+using RecordFilter = bool (*)(uint16_t type);
+
 // Reads the record at *position and its continuations, advancing *position past
 // all of them. A continuation of an SST loses its first byte when that byte is 0.
 // A continuation whose body cannot be read ends the merging and is left unread.
-void readRecord(WorkbookStream* stream, uint64_t* position, ExcelRecord* record);
+// For a type `merges` refuses, the continuations are read and passed over the
+// same way, and no body is handed out (data nullptr, size 0; bodyRead still tells
+// whether it could be read).
+void readRecord(WorkbookStream* stream, uint64_t* position, ExcelRecord* record,
+                RecordFilter merges = nullptr);
 
 #endif  // LUMEN_EXCEL_STREAM_H_

@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
+
+#include "tests/cfb_writer.h"
+#include "tests/test_support.h"
 
 namespace {
 
@@ -25,13 +29,12 @@ struct Walked {
   uint64_t position;
 };
 
-std::vector<Walked> Walk(const std::string& stream) {
-  WorkbookStream source(Bytes(stream));
+std::vector<Walked> WalkFrom(WorkbookStream* source) {
   std::vector<Walked> records;
   uint64_t position = 0;
-  for (int i = 0; i < 100; ++i) {
+  for (int i = 0; i < 100000; ++i) {
     ExcelRecord record;
-    readRecord(&source, &position, &record);
+    readRecord(source, &position, &record);
     if (!record.headerRead) break;
     records.push_back({record.type, record.bodyRead,
                        std::string(reinterpret_cast<const char*>(record.data), record.size),
@@ -39,6 +42,16 @@ std::vector<Walked> Walk(const std::string& stream) {
     if (!record.bodyRead && record.length != 0) break;
   }
   return records;
+}
+
+std::vector<Walked> Walk(const std::string& stream) {
+  WorkbookStream source(Bytes(stream));
+  return WalkFrom(&source);
+}
+
+bool operator==(const Walked& a, const Walked& b) {
+  return a.type == b.type && a.bodyRead == b.bodyRead && a.body == b.body &&
+         a.position == b.position;
 }
 
 TEST(RecordTest, ContinuationsMergeIntoTheirRecord) {
@@ -96,6 +109,50 @@ TEST(RecordTest, EndlessContinuationChainIsBoundedByTheStream) {
   ASSERT_EQ(r.size(), 1u);
   EXPECT_EQ(r[0].body.size(), 1u + 5000);
   EXPECT_EQ(r[0].position, stream.size());
+}
+
+TEST(RecordTest, StreamReadAWindowAtATimeWalksAsAWholeOne) {
+  // Records of every size cross the window's edges; an SST and another record
+  // take continuations from one window into the next. Cut short by a declared
+  // size beyond its sectors, the stream reads as far as its sectors go.
+  std::string stream;
+  for (int i = 0; stream.size() < 3 * WorkbookStream::kWindow; ++i) {
+    stream += Rec(0x0203, std::string(static_cast<size_t>(i * 37 % 900), static_cast<char>(i)));
+    if (i % 50 == 7) {
+      stream += Rec(0x00FC, "sst");
+      for (int k = 0; k < 12; ++k) stream += Rec(0x003C, std::string(8000, static_cast<char>(k)));
+      stream += Rec(0x00EB, "drawing") + Rec(0x003C, std::string(9000, 'd'));
+    }
+  }
+  const std::vector<Walked> whole = Walk(stream);
+  const size_t sectorsEnd = stream.size() - stream.size() % 512;
+  // The last sector is filled up with zeros: empty records of type 0.
+  const std::string inSectors = stream + std::string((512 - stream.size() % 512) % 512, '\0');
+  const struct {
+    const char* what;
+    uint32_t declaredSize;
+    std::vector<Walked> expected;
+  } cases[] = {
+      {"whole stream", static_cast<uint32_t>(stream.size()), whole},
+      {"declared size beyond the sectors", static_cast<uint32_t>(stream.size() + 4000),
+       Walk(inSectors)},
+      {"declared size short of the records", static_cast<uint32_t>(sectorsEnd - 3000),
+       Walk(stream.substr(0, sectorsEnd - 3000))},
+  };
+  ScratchDir dir;
+  for (const auto& c : cases) {
+    CfbImage image = BuildCompoundImage({CfbStream{"Workbook", stream, false}});
+    image.SetEntryU32(1, kCfbEntrySize, c.declaredSize);
+    writeFile(dir.file("book.xls"), image.bytes);
+    FILE* file = std::fopen(dir.file("book.xls").c_str(), "rb");
+    ASSERT_NE(file, nullptr);
+    CompoundPtr compound(OpenCompoundFile(file));
+    ASSERT_NE(compound, nullptr);
+    WorkbookStream source(compound.get(), file, 1);
+    EXPECT_TRUE(WalkFrom(&source) == c.expected) << c.what;
+    compound.reset();
+    std::fclose(file);
+  }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "charset/code_page.h"
 #include "util/byte_reader.h"
 #include "util/memory.h"
 
@@ -15,6 +16,8 @@ constexpr uint8_t kOptionExtended = 0x04;
 constexpr uint8_t kOptionRichText = 0x08;
 constexpr uint32_t kMaxUniqueStrings = 999999;
 
+bool isC1(uint8_t c) { return c >= 0x80 && c <= 0x9F; }
+
 }  // namespace
 
 std::string escapeExcelText(const char* bytes, size_t length) {
@@ -23,18 +26,15 @@ std::string escapeExcelText(const char* bytes, size_t length) {
   if (zero != nullptr) length = static_cast<size_t>(static_cast<const char*>(zero) - bytes);
   std::string text;
   text.reserve(length + 8);
+  size_t plain = 0;  // start of the characters not written yet
   for (size_t i = 0; i < length; ++i) {
     char c = bytes[i];
-    if (c == '<') {
-      text += "&lt;";
-    } else if (c == '>') {
-      text += "&gt;";
-    } else if (c == '\'') {
-      text += '"';
-    } else {
-      text += c;
-    }
+    if (c != '<' && c != '>' && c != '\'') continue;
+    text.append(bytes + plain, i - plain);
+    text += c == '<' ? "&lt;" : c == '>' ? "&gt;" : "\"";
+    plain = i + 1;
   }
+  text.append(bytes + plain, length - plain);
   return text;
 }
 
@@ -71,19 +71,27 @@ StringLayout layoutOf(const uint8_t* data, size_t available, uint32_t count) {
 
 // The text of UTF-16LE characters: converted, then escaped; present but empty
 // when the conversion gave nothing; absent when it failed.
-void convertWide(const uint8_t* characters, size_t byteLength, CharsetId target,
-                 const CharsetContext* context, ExcelString* result) {
-  if (byteLength > INT32_MAX) return;
+// UTF-16LE characters converted to the output set, unescaped; false when the
+// conversion gave no buffer (it failed).
+bool convertUnits(const uint8_t* characters, size_t byteLength, const TextCoding& coding,
+                  std::string* out) {
+  if (byteLength > INT32_MAX) return false;
   char* converted = nullptr;
   int32_t convertedLength = 0;
-  ConvertCharset(CHARSET_UCS2, target, characters, static_cast<int32_t>(byteLength), &converted,
-                 &convertedLength, context);
+  ConvertCharset(CHARSET_UCS2, coding.output, characters, static_cast<int32_t>(byteLength),
+                 &converted, &convertedLength, coding.context);
   CharPtr owner(converted);
-  if (converted == nullptr) return;
+  if (converted == nullptr) return false;
+  out->append(converted, convertedLength > 0 ? static_cast<size_t>(convertedLength) : 0);
+  return true;
+}
+
+void convertWide(const uint8_t* characters, size_t byteLength, const TextCoding& coding,
+                 ExcelString* result) {
+  std::string converted;
+  if (!convertUnits(characters, byteLength, coding, &converted)) return;
   result->hasText = true;
-  if (convertedLength > 0) {
-    result->text = escapeExcelText(converted, static_cast<size_t>(convertedLength));
-  }
+  result->text = escapeExcelText(converted.data(), converted.size());
 }
 
 // A 16-bit shared string whose characters run into continuations. `start` is the
@@ -127,8 +135,59 @@ size_t readSplitWideString(const uint8_t* body, size_t length, size_t start, uin
 
 }  // namespace
 
+ExcelString convertNarrow(const uint8_t* characters, size_t length, const TextCoding& coding) {
+  ExcelString result;
+  const char* bytes = reinterpret_cast<const char*>(characters);
+  if (coding.narrow == coding.output) {
+    result.hasText = true;
+    result.text = escapeExcelText(bytes, length);
+    return result;
+  }
+  std::string units;
+  if (coding.narrow == CHARSET_UCS2 && coding.output == CHARSET_ASCII) {
+    // Runs of C1 controls are converted; everything else is windows-1252 already.
+    size_t first = 0;
+    while (first < length && !isC1(characters[first])) ++first;
+    if (first == length) {
+      result.hasText = true;
+      result.text = escapeExcelText(bytes, length);
+      return result;
+    }
+    std::string raw;
+    raw.reserve(length);
+    size_t i = 0;
+    while (i < length) {
+      size_t run = i;
+      while (run < length && !isC1(characters[run])) ++run;
+      raw.append(bytes + i, run - i);
+      i = run;
+      while (run < length && isC1(characters[run])) ++run;
+      if (run == i) break;
+      units.clear();
+      DecodeToUcs2(CHARSET_UCS2, characters + i, run - i, nullptr, &units);
+      if (!convertUnits(reinterpret_cast<const uint8_t*>(units.data()), units.size(), coding,
+                        &raw)) {
+        return result;
+      }
+      i = run;
+    }
+    result.hasText = true;
+    result.text = escapeExcelText(raw.data(), raw.size());
+    return result;
+  }
+  const char* tables = coding.context != nullptr ? coding.context->tablesDirectory : nullptr;
+  if (DecodeToUcs2(coding.narrow, characters, length, tables, &units) != 0) return result;
+  // Every character dropped: present but empty, as a 16-bit text would be.
+  if (units.empty()) {
+    result.hasText = true;
+    return result;
+  }
+  convertWide(reinterpret_cast<const uint8_t*>(units.data()), units.size(), coding, &result);
+  return result;
+}
+
 ExcelString decodeExcelString(const uint8_t* data, size_t available, uint32_t count,
-                              CharsetId target, const CharsetContext* context) {
+                              const TextCoding& coding) {
   ExcelString result;
   if (data == nullptr || available == 0) {
     result.occupies = count;
@@ -140,11 +199,11 @@ ExcelString decodeExcelString(const uint8_t* data, size_t available, uint32_t co
   if (layout.byteLength == 0 || !reader.has(layout.header, layout.byteLength)) return result;
   const uint8_t* characters = data + layout.header;
   if (layout.wide) {
-    convertWide(characters, layout.byteLength, target, context, &result);
+    convertWide(characters, layout.byteLength, coding, &result);
   } else {
-    result.hasText = true;
-    result.text = escapeExcelText(reinterpret_cast<const char*>(characters),
-                                  static_cast<size_t>(layout.byteLength));
+    uint64_t occupies = result.occupies;
+    result = convertNarrow(characters, static_cast<size_t>(layout.byteLength), coding);
+    result.occupies = occupies;
   }
   return result;
 }
@@ -162,8 +221,8 @@ void SharedStrings::clear() {
 }
 
 void SharedStrings::decode(const uint8_t* body, size_t length,
-                           const std::vector<ContinuationStart>& continuations, CharsetId target,
-                           const CharsetContext* context) {
+                           const std::vector<ContinuationStart>& continuations,
+                           const TextCoding& coding) {
   clear();
   ByteReader reader(body, length);
   uint32_t unique = reader.u32At(4);
@@ -188,13 +247,12 @@ void SharedStrings::decode(const uint8_t* body, size_t length,
     }
     ExcelString s;
     if (!split) {
-      s = decodeExcelString(data, available, characters, target, context);
+      s = decodeExcelString(data, available, characters, coding);
     } else {
       std::string units;
       size_t end = readSplitWideString(body, length, charStart, characters, continuations, &units);
       if (end != 0) {
-        convertWide(reinterpret_cast<const uint8_t*>(units.data()), units.size(), target, context,
-                    &s);
+        convertWide(reinterpret_cast<const uint8_t*>(units.data()), units.size(), coding, &s);
         s.occupies = (end - offset - 2) + layout.trailing;
       } else {
         s.occupies = layout.header + layout.byteLength + layout.trailing;

@@ -27,6 +27,15 @@ struct ContinuationStart {
   bool droppedZero;
 };
 
+// The character sets a workbook's texts are decoded with.
+struct TextCoding {
+  CharsetId output = CHARSET_ASCII;  // the output character set
+  // The set of 8-bit characters: BIFF8 stores them as the low bytes of UTF-16
+  // units (CHARSET_UCS2); older versions in the workbook's code page.
+  CharsetId narrow = CHARSET_UCS2;
+  const CharsetContext* context = nullptr;
+};
+
 // Decodes `count` characters stored at data (available bytes left in the record).
 //  - available 0: no text; the string occupies count bytes.
 //  - a first byte with any of the bits 0xF2 set is no option byte: 8-bit
@@ -35,11 +44,20 @@ struct ContinuationStart {
 //    run count follows (4 bytes of runs per run after the characters), bit 2 a
 //    32-bit length of extended data follows (that many bytes after the runs).
 // Text is made only when the characters lie wholly inside the record and there
-// are some. 16-bit characters go through ConvertCharset (UCS2 to `target`); 8-bit
-// characters are copied unconverted. Either way the text ends at its first 0
+// are some. 16-bit characters go through ConvertCharset (UCS2 to the output set);
+// 8-bit characters as convertNarrow says. Either way the text ends at its first 0
 // byte, "<" becomes "&lt;", ">" becomes "&gt;" and apostrophes become double quotes.
 ExcelString decodeExcelString(const uint8_t* data, size_t available, uint32_t count,
-                              CharsetId target, const CharsetContext* context);
+                              const TextCoding& coding);
+
+// The text of length 8-bit characters in coding.narrow, escaped as above:
+//  - a text already in the output set is copied;
+//  - low bytes of UTF-16 units going to ASCII output (windows-1252) are copied
+//    too, except the C1 controls 0x80..0x9F, which real text does not hold and
+//    which are converted like any 16-bit character;
+//  - any other is decoded to UCS-2 (DecodeToUcs2) and converted to the output set.
+// No text when a conversion fails (its tables cannot be loaded).
+ExcelString convertNarrow(const uint8_t* characters, size_t length, const TextCoding& coding);
 
 // The "<", ">" and apostrophe replacements of output text, applied to bytes.
 std::string escapeExcelText(const char* bytes, size_t length);
@@ -65,8 +83,7 @@ class SharedStrings {
   // byte was already dropped by the merge: 8-bit). 8-bit strings read on through
   // the merged bytes as they are.
   void decode(const uint8_t* body, size_t length,
-              const std::vector<ContinuationStart>& continuations, CharsetId target,
-              const CharsetContext* context);
+              const std::vector<ContinuationStart>& continuations, const TextCoding& coding);
   // Calls each(text) for every slot that holds a non-empty text, in index order.
   template <typename Each>
   void forEachText(Each each) const {

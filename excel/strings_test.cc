@@ -7,10 +7,11 @@
 namespace {
 
 const CharsetContext kContext = {const_cast<char*>("."), -1};
+const TextCoding kUtf8 = {CHARSET_UTF8, CHARSET_UCS2, &kContext};
 
 ExcelString Decode(const std::string& bytes, uint32_t count) {
   return decodeExcelString(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), count,
-                           CHARSET_UTF8, &kContext);
+                           kUtf8);
 }
 
 std::string Le16(uint16_t v) {
@@ -80,8 +81,7 @@ std::string SstBody(uint32_t unique, const std::string& strings) {
 
 void DecodeSst(SharedStrings* sst, const std::string& body,
                const std::vector<ContinuationStart>& continuations = {}) {
-  sst->decode(reinterpret_cast<const uint8_t*>(body.data()), body.size(), continuations,
-              CHARSET_UTF8, &kContext);
+  sst->decode(reinterpret_cast<const uint8_t*>(body.data()), body.size(), continuations, kUtf8);
 }
 
 TEST(SharedStringsTest, SlotsCountAndLimits) {

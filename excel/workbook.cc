@@ -1,5 +1,6 @@
 #include "excel/workbook.h"
 
+#include "charset/code_page.h"
 #include "excel/numbers.h"
 
 ExcelState::ExcelState(const ExcelSettings* settings, ExcelOutput* output)
@@ -7,6 +8,18 @@ ExcelState::ExcelState(const ExcelSettings* settings, ExcelOutput* output)
   // ConvertCharset only reads the directory; the settings own it.
   charsetContext.tablesDirectory = const_cast<char*>(settings->tablesDirectory.c_str());
   charsetContext.languageHint = -1;
+  coding.output = settings->outputCharset;
+  coding.context = &charsetContext;
+  updateTextCoding(this);
+}
+
+void updateTextCoding(ExcelState* state) {
+  CharsetId narrow = CHARSET_UCS2;
+  if (!state->biff8) {
+    narrow = CharsetForCodePage(state->codePage);
+    if (narrow < 0) narrow = CharsetForCodePage(kCodePageWindows1252);
+  }
+  state->coding.narrow = narrow;
 }
 
 bool cellIsBold(const ExcelState& state, uint16_t xf) {

@@ -23,6 +23,11 @@ struct ExcelState {
   // BIFF8 (BOF version 0x0600) or an older layout, from the first BOF record.
   bool biff8 = true;
   bool versionKnown = false;
+  // The workbook's code page, from CODEPAGE; windows-1252 when there is none.
+  uint32_t codePage = 1252;
+  // How texts are decoded: the output set, and the set of 8-bit characters that
+  // the version and the code page give (see updateTextCoding).
+  TextCoding coding;
 
   SharedStrings sharedStrings;
   std::vector<uint32_t> sheetPositions;  // stream position of each sheet's BOF
@@ -41,6 +46,11 @@ struct ExcelState {
   bool sizeLimitReached = false;
   uint64_t streamPosition = 0;  // just after the current record and its continuations
 };
+
+// Sets state->coding.narrow: BIFF8 stores 8-bit characters as the low bytes of
+// UTF-16 units, whatever its CODEPAGE says; older versions in the code page, read
+// through this system's table for it (windows-1252 for a code page it lacks).
+void updateTextCoding(ExcelState* state);
 
 // A cell is bold when the weight of the font its XF names is 700 or more. Font
 // index n names the FONT record at position n - 1; index 0, and XF or font

@@ -6,6 +6,7 @@
 #define LUMEN_PLATFORM_PLATFORM_H_
 
 #include <cstdio>
+#include <ctime>
 
 // The separator this platform puts between a directory and a file name.
 #ifdef _WIN32
@@ -14,9 +15,10 @@ constexpr char kPathSeparator = '\\';
 constexpr char kPathSeparator = '/';
 #endif
 
-// Watchdog: a thread that sleeps `milliseconds` and then ends the whole process at
-// once with `exitCode`, running no clean-up and flushing nothing. stopWatchdog ends
-// the thread without waiting for its sleep; it is safe to call when none runs.
+// Watchdog: after `milliseconds` it ends the whole process at once with
+// `exitCode`, running no clean-up and flushing nothing (a thread on Windows, the
+// interval timer and SIGALRM on POSIX). stopWatchdog disarms it without waiting;
+// it is safe to call when none runs.
 void startWatchdog(unsigned milliseconds, int exitCode);
 void stopWatchdog();
 
@@ -45,6 +47,12 @@ int makeOneDirectory(const char* path);  // 0 on success, -1 on failure
 // A process-wide critical section for code that wraps non-reentrant library calls.
 void enterCriticalSection();
 void leaveCriticalSection();
+
+// The broken-down local time of `seconds` since 1970-01-01 UTC, for every time
+// whose year the record can hold, before 1970 as well. Returns 1, or 0 when the
+// time has no local time (the destination is then unspecified). Not reentrant:
+// callers serialise it (see enterCriticalSection).
+int localTimeOf(long long seconds, std::tm* destination);
 
 // Sleeps the calling thread.
 void sleepMilliseconds(unsigned milliseconds);

@@ -274,21 +274,21 @@ void CloseCompoundFile(CompoundFile** compound) {
   *compound = nullptr;
 }
 
-unsigned char* ReadStreamRangeFromImage(CompoundFile* compound, FILE* file, uint32_t entry,
-                                        uint32_t offset, uint32_t length,
-                                        const unsigned char* image, size_t imageLength) {
-  // The budget only grows (saturating), so one refused read refuses all later ones.
-  ReadBudget = (length > UINT32_MAX - ReadBudget) ? UINT32_MAX : ReadBudget + length;
-  if (ReadBudget > kReadBudgetLimit) return nullptr;
-  if (compound == nullptr || entry >= compound->entryCount) return nullptr;
-  if (image == nullptr && file == nullptr) return nullptr;
+namespace {
+
+// Copies bytes [offset, offset + length) of the entry's stream into destination,
+// from image when given, else from the file, where units that lie one after the
+// other in the file are read at once. False on any failure (destination then
+// holds part of the range). The budget is the caller's.
+bool CopyStreamRange(CompoundFile* compound, FILE* file, uint32_t entry, uint32_t offset,
+                     uint32_t length, const unsigned char* image, size_t imageLength,
+                     unsigned char* destination) {
+  if (compound == nullptr || entry >= compound->entryCount) return false;
+  if (image == nullptr && file == nullptr) return false;
   const CompoundEntry& e = compound->entries[entry];
   const uint64_t end = uint64_t{offset} + length;
   // Bytes past the stream's size are never handed out, whatever the chain holds.
-  if (end > e.size) return nullptr;
-
-  MallocPtr<unsigned char> result(static_cast<unsigned char*>(allocZeroed(size_t{length} + 1)));
-  if (!result) return nullptr;
+  if (end > e.size) return false;
 
   const bool mini = e.size < kMiniCutoff;
   const uint32_t unitSize = mini ? kMiniUnitSize : kSectorSize;
@@ -304,11 +304,27 @@ unsigned char* ReadStreamRangeFromImage(CompoundFile* compound, FILE* file, uint
     pos = compound->cursorPos;
   }
   uint32_t copied = 0;
+  // File bytes still to read: `pending` bytes from pendingAt, for destination at
+  // pendingTo. Units that continue them in the file join them.
+  uint64_t pendingAt = 0;
+  uint32_t pending = 0;
+  uint32_t pendingTo = 0;
   uint64_t filePosition = UINT64_MAX;  // where the last fread left the stream
+  auto readPending = [&]() {
+    if (pending == 0) return true;
+    if (pendingAt == filePosition) {
+      if (std::fread(destination + pendingTo, 1, pending, file) != pending) return false;
+    } else if (!ReadAt(file, pendingAt, destination + pendingTo, pending)) {
+      return false;
+    }
+    filePosition = pendingAt + pending;
+    pending = 0;
+    return true;
+  };
   while (unit != kCompoundEndOfChain && pos < end) {
     // Every unit but the last is whole, so this is the number of units walked; a
     // chain with more units than its table has cells has met a loop.
-    if (pos / unitSize >= tableCount) return nullptr;
+    if (pos / unitSize >= tableCount) return false;
     compound->cursorValid = 1;
     compound->cursorEntry = entry;
     compound->cursorPos = static_cast<uint32_t>(pos);
@@ -323,32 +339,61 @@ unsigned char* ReadStreamRangeFromImage(CompoundFile* compound, FILE* file, uint
       if (count > extent - start) count = extent - start;
       uint64_t at;
       if (mini) {
-        if (unit / 8 >= miniSectorCount) return nullptr;
+        if (unit / 8 >= miniSectorCount) return false;
         at = SectorOffset(SectorOf(compound->miniSectors, unit / 8)) + (unit % 8) * kMiniUnitSize +
              start;
       } else {
         at = SectorOffset(unit) + start;
       }
       if (image != nullptr) {
-        if (at > imageLength || count > imageLength - at) return nullptr;
-        std::memcpy(result.get() + copied, image + at, count);
+        if (at > imageLength || count > imageLength - at) return false;
+        std::memcpy(destination + copied, image + at, count);
+      } else if (pending > 0 && pendingAt + pending == at) {
+        pending += count;
       } else {
-        if (at == filePosition) {
-          if (std::fread(result.get() + copied, 1, count, file) != count) return nullptr;
-        } else if (!ReadAt(file, at, result.get() + copied, count)) {
-          return nullptr;
-        }
-        filePosition = at + count;
+        if (!readPending()) return false;
+        pendingAt = at;
+        pending = count;
+        pendingTo = copied;
       }
       copied += count;
     }
     pos += extent;
-    if (unit >= tableCount) return nullptr;
+    if (unit >= tableCount) return false;
     unit = mini ? *static_cast<const uint32_t*>(PtrListGet(compound->miniTable, unit))
                 : compound->table[unit];
   }
-  if (pos < end) return nullptr;
+  if (!readPending()) return false;
+  return pos >= end;
+}
+
+// The budget only grows (saturating), so one refused read refuses all later ones.
+bool ChargeBudget(uint32_t length) {
+  ReadBudget = (length > UINT32_MAX - ReadBudget) ? UINT32_MAX : ReadBudget + length;
+  return ReadBudget <= kReadBudgetLimit;
+}
+
+}  // namespace
+
+unsigned char* ReadStreamRangeFromImage(CompoundFile* compound, FILE* file, uint32_t entry,
+                                        uint32_t offset, uint32_t length,
+                                        const unsigned char* image, size_t imageLength) {
+  if (!ChargeBudget(length)) return nullptr;
+  if (compound == nullptr || entry >= compound->entryCount) return nullptr;
+  if (image == nullptr && file == nullptr) return nullptr;
+  if (uint64_t{offset} + length > compound->entries[entry].size) return nullptr;
+  MallocPtr<unsigned char> result(static_cast<unsigned char*>(allocZeroed(size_t{length} + 1)));
+  if (!result) return nullptr;
+  if (!CopyStreamRange(compound, file, entry, offset, length, image, imageLength, result.get())) {
+    return nullptr;
+  }
   return result.release();
+}
+
+bool ReadStreamRangeInto(CompoundFile* compound, FILE* file, uint32_t entry, uint32_t offset,
+                         uint32_t length, unsigned char* destination) {
+  if (!ChargeBudget(length) || destination == nullptr) return false;
+  return CopyStreamRange(compound, file, entry, offset, length, nullptr, 0, destination);
 }
 
 unsigned char* ReadStreamRange(CompoundFile* compound, FILE* file, uint32_t entry, uint32_t offset,

@@ -70,6 +70,11 @@ unsigned char* ReadStreamRangeFromImage(CompoundFile* compound, FILE* file, uint
                                         uint32_t offset, uint32_t length,
                                         const unsigned char* image, size_t imageLength);
 
+// The same bytes, read from the file into destination (length bytes of room);
+// false on any failure, when destination may hold part of them.
+bool ReadStreamRangeInto(CompoundFile* compound, FILE* file, uint32_t entry, uint32_t offset,
+                         uint32_t length, unsigned char* destination);
+
 // Index of the first entry (in table order) whose name equals name without regard
 // to case, or -1. With parent other than kCompoundNoParent, only entries whose
 // parent is that index count.

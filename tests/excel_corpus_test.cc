@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -48,6 +49,24 @@ TEST_F(ExcelCorpus, WordsOfEveryWorkbook) {
     std::string output = Convert(w.name, "");
     std::string expected = readFile(testDataPath(std::string(w.name) + ".expect.txt"));
     EXPECT_GE(LetterRecall(output, expected), w.minimumRecall) << w.name;
+  }
+}
+
+TEST_F(ExcelCorpus, Utf8OutputIsValidAndHoldsEveryWordOfTheWindows1252Output) {
+  // 8-bit texts (BIFF8 compressed strings, BIFF5 code-page strings) are converted
+  // like 16-bit ones: every expected word the windows-1252 output holds is in the
+  // UTF-8 output as well, as often.
+  for (const char* name : {"calc97_basic", "calc97_scripts", "calc97_large", "calc97_sst_continue",
+                           "xlwt_numbers", "xlwt_sst_continue", "gnumeric95_basic",
+                           "gnumeric95_numbers"}) {
+    std::string expected = readFile(testDataPath(std::string(name) + ".expect.txt"));
+    std::string utf8 = Convert(name, "OutputCharSet=UTF8\n");
+    EXPECT_TRUE(IsValidUtf8(utf8)) << name;
+    int total = 0;
+    std::map<std::string, int> inUtf8 = LetterWordsFound(utf8, expected, true, &total);
+    for (const auto& word : LetterWordsFound(Convert(name, ""), expected, false, &total)) {
+      EXPECT_GE(inUtf8[word.first], word.second) << name << ": " << word.first;
+    }
   }
 }
 

@@ -402,6 +402,56 @@ TEST_F(ExcelEndToEnd, Biff5BookStream) {
                                      "\n<td> \nBeta\n</td>" + kXmlEnd);
 }
 
+TEST_F(ExcelEndToEnd, EightBitTextsInEveryOutputSet) {
+  // 8-bit characters: BIFF8 stores the low bytes of UTF-16 units, older versions
+  // the workbook's code page (CODEPAGE, windows-1252 without one). The text is the
+  // sheet's name and a LABEL, and both lines must show it alike.
+  struct Case {
+    const char* what;
+    uint16_t version;
+    uint16_t codePage;  // 0: no CODEPAGE record
+    std::string bytes;
+    const char* outputSet;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"BIFF8 Latin-1, UTF8", kBiff8, 1200, "M\xfcller Zo\xeb", "UTF8", "M\xc3\xbcller Zo\xc3\xab"},
+      {"BIFF8 Latin-1, ASCII: unchanged", kBiff8, 1200, "M\xfcller Zo\xeb", "ASCII",
+       "M\xfcller Zo\xeb"},
+      {"BIFF8 C1 controls, ASCII", kBiff8, 1200, "a\x80\x81z", "ASCII", "a&#128;\x81z"},
+      {"BIFF8 C1 controls, UTF8", kBiff8, 1200, "a\x80\x81z", "UTF8", "a\xc2\x80\xc2\x81z"},
+      {"BIFF8 ignores its code page", kBiff8, 1251, "S\xe3o", "UTF8", "S\xc3\xa3o"},
+      {"BIFF8 Latin-1, LATIN9", kBiff8, 1200, "\xa4\xe6", "LATIN9", "\xe6"},
+      {"BIFF5 windows-1252, ASCII: unchanged", kBiff5, 0, "\x80 caf\xe9", "ASCII", "\x80 caf\xe9"},
+      {"BIFF5 windows-1252, UTF8", kBiff5, 0, "\x80 caf\xe9", "UTF8", "\xe2\x82\xac caf\xc3\xa9"},
+      {"BIFF5 windows-1251, UTF8", kBiff5, 1251, "\xcc\xee\xf1\xea\xe2\xe0", "UTF8",
+       "\xd0\x9c\xd0\xbe\xd1\x81\xd0\xba\xd0\xb2\xd0\xb0"},
+      {"BIFF5 windows-1251, CYRILLIC: unchanged", kBiff5, 1251, "\xcc\xee", "CYRILLIC",
+       "\xcc\xee"},
+      {"BIFF5 windows-1251, KOI8-R", kBiff5, 1251, "\xcc\xee", "CYRILLIC_KOI8", "\xed\xcf"},
+      {"BIFF5 windows-1251, ASCII", kBiff5, 1251, "\xcc\xee", "ASCII", "&#1052;&#1086;"},
+      {"BIFF5 windows-1253, UTF8", kBiff5, 1253, "\xc1\xe8\xde\xed\xe1", "UTF8",
+       "\xce\x91\xce\xb8\xce\xae\xce\xbd\xce\xb1"},
+      {"BIFF5 Shift_JIS, UTF8", kBiff5, 932, "\x93\xfa\x96\x7b", "UTF8",
+       "\xe6\x97\xa5\xe6\x9c\xac"},
+      {"BIFF5 code page without a table: windows-1252", kBiff5, 437, "d\xe9j\xe0", "UTF8",
+       "d\xc3\xa9j\xc3\xa0"},
+  };
+  for (const Case& c : cases) {
+    std::string globals = c.codePage == 0 ? "" : BiffRecord(0x0042, LeU16(c.codePage));
+    uint16_t count = static_cast<uint16_t>(c.bytes.size());
+    bool biff8 = c.version == kBiff8;
+    std::string label = LabelRecord(0, 0, 0, count, biff8 ? Biff8String(c.bytes) : c.bytes);
+    BiffSheet sheet = biff8 ? Sheet8(c.bytes, label) : Sheet5(c.bytes, label);
+    std::string stream = WorkbookStream(c.version, globals, {sheet});
+    std::string settings = std::string("OutputCharSet=") + c.outputSet +
+                           "\nCharsetConvTablesDirectory=" LUMEN_SOURCE_DIR "/tables\n";
+    std::string file = WorkbookFile(stream, biff8 ? "Workbook" : "Book");
+    EXPECT_EQ(Convert(file, settings), std::string(kHead) + c.expected + "\n" + c.expected + "\n")
+        << c.what;
+  }
+}
+
 TEST_F(ExcelEndToEnd, SizeLimitStopsAtACellBoundary) {
   // Rows of four RK cells in a sheet six columns wide. The output is flushed in
   // 4096-byte blocks; the first cell placed after the file passed 51200 bytes (the

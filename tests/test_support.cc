@@ -189,18 +189,43 @@ static bool HasLetter(const std::string& word) {
 
 // Share of the expected words holding a letter that the output holds, each word
 // counted as often as it is expected (and found).
-double LetterRecall(const std::string& output, const std::string& expected, bool utf8) {
+std::map<std::string, int> LetterWordsFound(const std::string& output,
+                                            const std::string& expected, bool utf8,
+                                            int* total) {
+  std::map<std::string, int> inOutput;
+  for (const std::string& w : Words(DecodeOutput(output, utf8))) ++inOutput[w];
   std::map<std::string, int> found;
-  for (const std::string& w : Words(DecodeOutput(output, utf8))) ++found[w];
-  int total = 0;
-  int hits = 0;
+  *total = 0;
   for (const std::string& w : Words(expected)) {
     if (!HasLetter(w)) continue;
-    ++total;
-    if (found[w] > 0) {
-      --found[w];
-      ++hits;
+    ++*total;
+    if (inOutput[w] > 0) {
+      --inOutput[w];
+      ++found[w];
     }
   }
+  return found;
+}
+
+double LetterRecall(const std::string& output, const std::string& expected, bool utf8) {
+  int total = 0;
+  int hits = 0;
+  for (const auto& word : LetterWordsFound(output, expected, utf8, &total)) hits += word.second;
   return total == 0 ? 1.0 : static_cast<double>(hits) / total;
+}
+
+bool IsValidUtf8(const std::string& bytes) {
+  for (size_t i = 0; i < bytes.size();) {
+    unsigned char c = static_cast<unsigned char>(bytes[i]);
+    size_t more = c < 0x80 ? 0 : c >= 0xC2 && c < 0xE0 ? 1 : c >= 0xE0 && c < 0xF0 ? 2
+                : c >= 0xF0 && c < 0xF5 ? 3 : 4;
+    if (more == 4) return false;
+    for (size_t k = 1; k <= more; ++k) {
+      if (i + k >= bytes.size() || (static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80) {
+        return false;
+      }
+    }
+    i += more + 1;
+  }
+  return true;
 }

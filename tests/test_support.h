@@ -3,6 +3,7 @@
 #ifndef LUMEN_TESTS_TEST_SUPPORT_H_
 #define LUMEN_TESTS_TEST_SUPPORT_H_
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -44,5 +45,12 @@ std::string DecodeOutput(const std::string& bytes, bool utf8 = false);
 // Share of the expected words (one item per line of expected) holding a letter
 // that the decoded output holds, each counted as often as expected (and found).
 double LetterRecall(const std::string& output, const std::string& expected, bool utf8 = false);
+// The expected words holding a letter that the decoded output holds, with how
+// often each was found; *total counts the expected words holding a letter.
+std::map<std::string, int> LetterWordsFound(const std::string& output,
+                                            const std::string& expected, bool utf8,
+                                            int* total);
+// True when bytes are well-formed UTF-8 (no overlong lead bytes, no truncation).
+bool IsValidUtf8(const std::string& bytes);
 
 #endif  // LUMEN_TESTS_TEST_SUPPORT_H_

@@ -4,7 +4,9 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <pthread.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -15,38 +17,14 @@
 
 namespace {
 
-// The watchdog waits on a condition variable rather than sleeping, so that a
-// finished conversion can end it at once without cancelling the thread.
-struct WatchdogState {
-  pthread_t thread;
-  bool running = false;
-  bool stopRequested = false;
-  unsigned milliseconds = 0;
-  int exitCode = 0;
-  pthread_mutex_t mutex = PTHREAD_MUTEX_INITIALIZER;
-  pthread_cond_t wake;
-};
-WatchdogState watchdog;
+// The watchdog is the process's real-time interval timer: when it runs out, the
+// SIGALRM handler ends the process. No thread is started, and none has to be
+// woken and joined when a conversion ends, which costs a run a scheduling round.
+int watchdogExitCode = 0;
+bool watchdogArmed = false;
+struct sigaction previousAlarmAction;
 
-void* watchdogMain(void*) {
-  struct timespec deadline;
-  clock_gettime(CLOCK_MONOTONIC, &deadline);
-  deadline.tv_sec += watchdog.milliseconds / 1000;
-  deadline.tv_nsec += static_cast<long>(watchdog.milliseconds % 1000) * 1000000L;
-  if (deadline.tv_nsec >= 1000000000L) {
-    deadline.tv_sec += 1;
-    deadline.tv_nsec -= 1000000000L;
-  }
-  pthread_mutex_lock(&watchdog.mutex);
-  int status = 0;
-  while (!watchdog.stopRequested && status != ETIMEDOUT) {
-    status = pthread_cond_timedwait(&watchdog.wake, &watchdog.mutex, &deadline);
-  }
-  bool expired = !watchdog.stopRequested;
-  pthread_mutex_unlock(&watchdog.mutex);
-  if (expired) _exit(watchdog.exitCode);  // no atexit handlers, no stream flushing
-  return nullptr;
-}
+void onWatchdogAlarm(int) { _exit(watchdogExitCode); }  // no clean-up, no flushing
 
 pthread_mutex_t criticalSection = PTHREAD_MUTEX_INITIALIZER;
 
@@ -61,31 +39,38 @@ void sleepMilliseconds(unsigned milliseconds) {
 }
 
 void startWatchdog(unsigned milliseconds, int exitCode) {
-  if (watchdog.running) return;
-  watchdog.milliseconds = milliseconds;
-  watchdog.exitCode = exitCode;
-  watchdog.stopRequested = false;
-  pthread_condattr_t attributes;
-  pthread_condattr_init(&attributes);
-  pthread_condattr_setclock(&attributes, CLOCK_MONOTONIC);
-  pthread_cond_init(&watchdog.wake, &attributes);
-  pthread_condattr_destroy(&attributes);
-  if (pthread_create(&watchdog.thread, nullptr, watchdogMain, nullptr) == 0) {
-    watchdog.running = true;
-  } else {
-    pthread_cond_destroy(&watchdog.wake);
+  if (watchdogArmed) return;
+  watchdogExitCode = exitCode;
+  struct sigaction action;
+  std::memset(&action, 0, sizeof action);
+  action.sa_handler = onWatchdogAlarm;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  if (sigaction(SIGALRM, &action, &previousAlarmAction) != 0) return;
+  // A signal mask inherited from the starting process must not hold the alarm back.
+  sigset_t alarm;
+  sigemptyset(&alarm);
+  sigaddset(&alarm, SIGALRM);
+  pthread_sigmask(SIG_UNBLOCK, &alarm, nullptr);
+  struct itimerval timer;
+  std::memset(&timer, 0, sizeof timer);
+  timer.it_value.tv_sec = milliseconds / 1000;
+  timer.it_value.tv_usec = static_cast<suseconds_t>(milliseconds % 1000) * 1000;
+  if (milliseconds == 0) timer.it_value.tv_usec = 1;  // a zero value would disarm it
+  if (setitimer(ITIMER_REAL, &timer, nullptr) != 0) {
+    sigaction(SIGALRM, &previousAlarmAction, nullptr);
+    return;
   }
+  watchdogArmed = true;
 }
 
 void stopWatchdog() {
-  if (!watchdog.running) return;
-  pthread_mutex_lock(&watchdog.mutex);
-  watchdog.stopRequested = true;
-  pthread_cond_signal(&watchdog.wake);
-  pthread_mutex_unlock(&watchdog.mutex);
-  pthread_join(watchdog.thread, nullptr);
-  pthread_cond_destroy(&watchdog.wake);
-  watchdog.running = false;
+  if (!watchdogArmed) return;
+  struct itimerval off;
+  std::memset(&off, 0, sizeof off);
+  setitimer(ITIMER_REAL, &off, nullptr);
+  sigaction(SIGALRM, &previousAlarmAction, nullptr);
+  watchdogArmed = false;
 }
 
 void* loadLibrary(const char* name) {
@@ -173,3 +158,10 @@ int makeOneDirectory(const char* path) {
 
 void enterCriticalSection() { pthread_mutex_lock(&criticalSection); }
 void leaveCriticalSection() { pthread_mutex_unlock(&criticalSection); }
+
+int localTimeOf(long long seconds, std::tm* destination) {
+  if (destination == nullptr) return 0;
+  const time_t value = static_cast<time_t>(seconds);
+  if (static_cast<long long>(value) != seconds) return 0;
+  return localtime_r(&value, destination) != nullptr ? 1 : 0;
+}

@@ -109,3 +109,28 @@ void enterCriticalSection() {
 void leaveCriticalSection() {
   if (criticalSectionReady) LeaveCriticalSection(&criticalSection);
 }
+
+// The C runtime's localtime knows 1970 to 3000 only. The Gregorian calendar
+// repeats every 400 years, weekdays included, and the runtime applies one
+// daylight-saving rule to every year, so a time outside is moved into that range
+// by whole 400-year cycles and the cycles are added back to the year.
+int localTimeOf(long long seconds, std::tm* destination) {
+  if (destination == nullptr) return 0;
+  constexpr long long kCycle = 146097LL * 86400;  // 400 years
+  constexpr long long kFirstSafe = 86400;         // a day's margin for any zone
+  constexpr long long kMostCycles = 5400000;      // more than an int's years
+  if (seconds > kMostCycles * kCycle || seconds < -kMostCycles * kCycle) return 0;
+  long long cycles = 0;
+  if (seconds < kFirstSafe || seconds >= kFirstSafe + kCycle) {
+    long long offset = seconds - kFirstSafe;
+    cycles = offset / kCycle - (offset % kCycle < 0 ? 1 : 0);
+  }
+  const __time64_t value = static_cast<__time64_t>(seconds - cycles * kCycle);
+  const std::tm* broken = _localtime64(&value);
+  if (broken == nullptr) return 0;
+  const long long year = broken->tm_year + cycles * 400;
+  if (year > INT_MAX || year < INT_MIN) return 0;
+  *destination = *broken;
+  destination->tm_year = static_cast<int>(year);
+  return 1;
+}
