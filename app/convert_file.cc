@@ -3,6 +3,7 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "app/pdf_bridge.h"
 #include "excel/excel.h"
 #include "util/files.h"
 #include "util/memory.h"
@@ -26,6 +27,7 @@ struct ConverterRow {
 // has no row here is unsupported.
 const std::initializer_list<ConverterRow> kConverters = {
     {".XLS", convertExcel, "XLS", nullptr, nullptr},
+    {".PDF", pdfConvert, "Pdf", nullptr, nullptr},
 };
 
 }  // namespace

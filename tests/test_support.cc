@@ -64,8 +64,13 @@ static std::string shellQuote(const std::string& text) {
 
 int runLumenIn(const std::string& directory, const std::vector<std::string>& arguments,
                const std::string& environment) {
+  return runProgramIn(directory, LUMEN_BINARY, arguments, environment);
+}
+
+int runProgramIn(const std::string& directory, const std::string& program,
+                 const std::vector<std::string>& arguments, const std::string& environment) {
   std::string command = "cd " + shellQuote(directory) + " && " + environment + " " +
-                        shellQuote(LUMEN_BINARY);
+                        shellQuote(program);
   for (const std::string& argument : arguments) command += " " + shellQuote(argument);
   int status = std::system(command.c_str());
   if (status == -1 || !WIFEXITED(status)) return -1;

@@ -33,6 +33,10 @@ bool fileIsPresent(const std::string& path);
 int runLumenIn(const std::string& directory, const std::vector<std::string>& arguments,
                const std::string& environment = "");
 
+// runLumenIn for another program, such as a copy of lumen placed beside a library.
+int runProgramIn(const std::string& directory, const std::string& program,
+                 const std::vector<std::string>& arguments, const std::string& environment = "");
+
 // The path of a file in the source tree's tests/data folder.
 std::string testDataPath(const std::string& name);
 
