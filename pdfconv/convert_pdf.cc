@@ -99,11 +99,10 @@ void writeHead(PdfWriter* writer, const poppler::document& document, const char*
   writer->raw("\n</HEAD>\n<BODY>\n");
 }
 
+using Clock = std::chrono::steady_clock;
+
 void writePages(PdfWriter* writer, const poppler::document& document,
-                const PdfSettings& settings) {
-  using Clock = std::chrono::steady_clock;
-  const Clock::time_point deadline =
-      Clock::now() + std::chrono::milliseconds(kPdfTimeBudgetMilliseconds);
+                const PdfSettings& settings, Clock::time_point deadline) {
   int count = pdfPageCount(document);
   if (count > settings.maxPages) count = settings.maxPages;
   for (int index = 0; index < count && Clock::now() < deadline; ++index) {
@@ -133,6 +132,8 @@ int fail(int code, const std::string& page, const char* output) {
 }  // namespace
 
 int convertPdf(const char* input, const char* output, const PdfSettings& settings) {
+  const Clock::time_point deadline =
+      Clock::now() + std::chrono::milliseconds(kPdfTimeBudgetMilliseconds);
   PdfDocumentPtr document;
   switch (openPdf(input, &document)) {
     case PdfOpenStatus::kOpened:
@@ -154,7 +155,7 @@ int convertPdf(const char* input, const char* output, const PdfSettings& setting
   } else {
     writeHead(&writer, *document, input);
   }
-  writePages(&writer, *document, settings);
+  writePages(&writer, *document, settings, deadline);
   writer.raw(settings.outputXml ? std::string_view(settings.xmlFooter)
                                 : std::string_view("\n</BODY>\n</HTML>\n"));
   return 0;

@@ -133,6 +133,10 @@ TEST_F(PdfPlugin, UnreadablePdfsGetTheirErrorPage) {
       {"encrypted", readFile(testDataPath("pdf_encrypted.pdf")), kPage6},
   };
   for (const Case& c : cases) EXPECT_EQ(Convert(c.bytes, ""), c.page) << c.what;
+  // Encryption with an owner password only needs no password to read.
+  std::string owner = Convert(readFile(testDataPath("pdf_owner_password.pdf")), "");
+  EXPECT_NE(owner.find("<BODY>\n\n<a name=\"Page 1\"></a>\nSecret words here\n"),
+            std::string::npos);
 }
 
 }  // namespace
