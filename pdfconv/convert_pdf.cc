@@ -1,6 +1,7 @@
 #include "pdfconv/convert_pdf.h"
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -13,9 +14,9 @@
 
 namespace {
 
-// Page text and dictionary values as they are written: "<" and ">" escaped (and
-// in attribute values '"' too), carriage returns and page breaks dropped, other control
-// characters but line feed and tab turned into spaces.
+// Page text and dictionary values as they are written: "<" and ">" escaped (in
+// attribute values '"' too), carriage returns and page breaks dropped, and other
+// control characters but line feed and tab (in values, all) turned into spaces.
 std::u16string escapeText(std::u16string_view text, bool attribute) {
   std::u16string escaped;
   escaped.reserve(text.size());
@@ -41,9 +42,13 @@ class PdfWriter {
  public:
   PdfWriter(FILE* out, const PdfSettings& settings)
       : out_(out), settings_(settings), context_{tablesDirectory_.data(), -1} {}
+  PdfWriter(const PdfWriter&) = delete;
+  PdfWriter& operator=(const PdfWriter&) = delete;
 
+  // Writes UTF-16 text converted to the output character set; a text that cannot
+  // be converted is left out, as the other converters do.
   void text(const std::u16string& units) {
-    if (units.empty()) return;
+    if (units.empty() || units.size() > INT32_MAX / 2) return;
     std::string bytes;
     bytes.reserve(units.size() * 2);
     for (char16_t unit : units) {
@@ -52,7 +57,6 @@ class PdfWriter {
     }
     char* converted = nullptr;
     int32_t length = 0;
-    if (bytes.size() > INT32_MAX) return;
     if (ConvertCharset(CHARSET_UCS2, settings_.outputCharset, bytes.data(),
                        static_cast<int32_t>(bytes.size()), &converted, &length,
                        &context_) == CHARSET_OK) {

@@ -113,7 +113,16 @@ TEST_F(PdfPlugin, HeadPagesAndTheirLimit) {
   std::string all = Convert(pdf, "MaxPages=none\n");
   EXPECT_NE(all.find("<a name=\"Page 5\"></a>\nPage 5 text\n"), std::string::npos);
   EXPECT_EQ(all.substr(all.size() - end.size()), end);
-  EXPECT_EQ(Convert(pdf, "MaxPages=1\nOutputXML=1\nXMLFooter=</doc>\n"),
+}
+
+TEST_F(PdfPlugin, TaggedFormFromAScrambledConfigurationWithDefaults) {
+  std::string config = std::string(kPages) +
+                       "[Pdf]\nOutputXML=1\n[Default]\nMaxPages=1\nXMLFooter=</doc>\n";
+  for (char& c : config) c = static_cast<char>(c ^ 0xC3);
+  writeFile(dir_.file("lumen.cfg"), config);
+  writeFile(dir_.file("in.pdf"), readFile(testDataPath("pdf_pages.pdf")));
+  EXPECT_EQ(runLumenIn(dir_.path(), {"in.pdf", "out.html"}), 0);
+  EXPECT_EQ(readFile(dir_.file("out.html")),
             "\n<document>\n\n\n<page number=\"1\">\nPage 1 text\nsecond line of page 1"
             "\n</page>\n</doc>");
 }
