@@ -6,8 +6,10 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/platform.h"
 #include "tests/corpus_words.h"
 #include "tests/test_support.h"
+#include "util/memory.h"
 
 namespace fs = std::filesystem;
 
@@ -16,14 +18,12 @@ namespace {
 const char kPage4[] = "<HTML>not a PDF</HTML>\n";
 const char kPage5[] = "<HTML>unreadable</HTML>\n";
 const char kPage6[] = "<HTML>encrypted</HTML>\n";
-const char kPages[] = "[Configuration]\nHTMLError4=e4.html\nHTMLError5=e5.html\nHTMLError6=e6.html\n";
+const char kPages[] =
+    "[Configuration]\nHTMLError4=e4.html\nHTMLError5=e5.html\nHTMLError6=e6.html\n";
 
 std::string LibraryName() {
-#ifdef _WIN32
-  return "pdfconv.dll";
-#else
-  return "libpdfconv.so";
-#endif
+  CharPtr name(platformLibraryName("pdfconv.dll"));
+  return name.get();
 }
 
 // Runs a copy of lumen placed in dir, beside `library` as the plug-in (none when
