@@ -3,6 +3,7 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "app/pdf_bridge.h"
 #include "excel/excel.h"
 #include "powerpoint/powerpoint.h"
 #include "util/files.h"
@@ -30,6 +31,7 @@ const std::initializer_list<ConverterRow> kConverters = {
     {".DOC", convertWord, "MSWord", wordSetUp, wordTearDown},
     {".XLS", convertExcel, "XLS", nullptr, nullptr},
     {".PPT", convertPowerPoint, "Ppt", nullptr, nullptr},
+    {".PDF", pdfConvert, "Pdf", nullptr, nullptr},
 };
 
 }  // namespace

@@ -24,6 +24,9 @@ void stopWatchdog();
 
 // Dynamic libraries. loadLibrary returns an opaque handle or nullptr; findSymbol
 // accepts a null handle and then finds nothing. Libraries are never unloaded.
+// A name without a directory is looked for in the running program's directory
+// first, then by the system's usual rules (Windows' LoadLibraryA starts with the
+// program's directory by itself; on POSIX it is tried before dlopen's search).
 void* loadLibrary(const char* name);
 void* findSymbol(void* library, const char* name);
 

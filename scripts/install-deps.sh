@@ -2,6 +2,8 @@
 # Installs the Debian packages the build and tests need, when they are missing.
 set -eu
 packages="cmake g++ make libgtest-dev python3"
+# The PDF plug-in (pdfconv) reads PDFs with poppler's C++ library.
+packages="$packages pkg-config libpoppler-cpp-dev"
 missing=""
 for package in $packages; do
   dpkg -s "$package" >/dev/null 2>&1 || missing="$missing $package"

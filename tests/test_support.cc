@@ -67,8 +67,13 @@ static std::string shellQuote(const std::string& text) {
 
 int runLumenIn(const std::string& directory, const std::vector<std::string>& arguments,
                const std::string& environment) {
+  return runProgramIn(directory, LUMEN_BINARY, arguments, environment);
+}
+
+int runProgramIn(const std::string& directory, const std::string& program,
+                 const std::vector<std::string>& arguments, const std::string& environment) {
   std::string command = "cd " + shellQuote(directory) + " && " + environment + " " +
-                        shellQuote(LUMEN_BINARY);
+                        shellQuote(program);
   for (const std::string& argument : arguments) command += " " + shellQuote(argument);
   int status = std::system(command.c_str());
   if (status == -1 || !WIFEXITED(status)) return -1;
@@ -207,13 +212,25 @@ std::map<std::string, int> LetterWordsFound(const std::string& output,
   return found;
 }
 
-double LetterRecall(const std::string& output, const std::string& expected, bool utf8) {
+double WordRecall(const std::string& text, const std::string& expected, bool lettersOnly) {
+  std::map<std::string, int> found;
+  for (const std::string& w : Words(text)) ++found[w];
   int total = 0;
   int hits = 0;
-  for (const auto& word : LetterWordsFound(output, expected, utf8, &total)) hits += word.second;
+  for (const std::string& w : Words(expected)) {
+    if (lettersOnly && !HasLetter(w)) continue;
+    ++total;
+    if (found[w] > 0) {
+      --found[w];
+      ++hits;
+    }
+  }
   return total == 0 ? 1.0 : static_cast<double>(hits) / total;
 }
 
+double LetterRecall(const std::string& output, const std::string& expected, bool utf8) {
+  return WordRecall(DecodeOutput(output, utf8), expected, true);
+}
 bool IsValidUtf8(const std::string& bytes) {
   for (size_t i = 0; i < bytes.size();) {
     unsigned char c = static_cast<unsigned char>(bytes[i]);

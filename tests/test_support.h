@@ -34,6 +34,10 @@ bool fileIsPresent(const std::string& path);
 int runLumenIn(const std::string& directory, const std::vector<std::string>& arguments,
                const std::string& environment = "");
 
+// runLumenIn for another program, such as a copy of lumen placed beside a library.
+int runProgramIn(const std::string& directory, const std::string& program,
+                 const std::vector<std::string>& arguments, const std::string& environment = "");
+
 // The path of a file in the source tree's tests/data folder.
 std::string testDataPath(const std::string& name);
 
@@ -42,6 +46,10 @@ std::string testDataPath(const std::string& name);
 // &amp; &nbsp; decoded, tags turned into blanks, surrogate pairs written as two
 // references joined. UTF-8 output is decoded as such when utf8 is set.
 std::string DecodeOutput(const std::string& bytes, bool utf8 = false);
+// Share of the expected words (with lettersOnly, those holding a letter) that the
+// already decoded text holds, each counted as often as it is expected and found.
+// Words are split at blanks and separators, punctuation stripped at both ends.
+double WordRecall(const std::string& text, const std::string& expected, bool lettersOnly);
 // Share of the expected words (one item per line of expected) holding a letter
 // that the decoded output holds, each counted as often as expected (and found).
 double LetterRecall(const std::string& output, const std::string& expected, bool utf8 = false);

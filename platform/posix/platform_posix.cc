@@ -73,8 +73,28 @@ void stopWatchdog() {
   watchdogArmed = false;
 }
 
+// The directory of the running program, from /proc/self/exe; "" when unknown.
+static std::string programDirectory() {
+  char path[4096];
+  ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+  if (length <= 0) return std::string();
+  std::string program(path, static_cast<size_t>(length));
+  size_t slash = program.rfind('/');
+  return slash == std::string::npos ? std::string() : program.substr(0, slash);
+}
+
 void* loadLibrary(const char* name) {
   if (name == nullptr || *name == '\0') return nullptr;
+  if (std::strchr(name, '/') == nullptr) {
+    std::string directory = programDirectory();
+    if (!directory.empty()) {
+      std::string beside = directory + "/" + name;
+      if (access(beside.c_str(), F_OK) == 0) {
+        void* library = dlopen(beside.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (library != nullptr) return library;
+      }
+    }
+  }
   return dlopen(name, RTLD_NOW | RTLD_LOCAL);
 }
 

@@ -1,0 +1,166 @@
+#include "pdfconv/convert_pdf.h"
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "charset/convert.h"
+#include "pdfconv/document.h"
+#include "util/files.h"
+#include "util/memory.h"
+
+namespace {
+
+// Page text and dictionary values as they are written: "<" and ">" escaped (in
+// attribute values '"' too), carriage returns and page breaks dropped, and other
+// control characters but line feed and tab (in values, all) turned into spaces.
+std::u16string escapeText(std::u16string_view text, bool attribute) {
+  std::u16string escaped;
+  escaped.reserve(text.size());
+  for (char16_t unit : text) {
+    if (unit == u'<') {
+      escaped += u"&lt;";
+    } else if (unit == u'>') {
+      escaped += u"&gt;";
+    } else if (attribute && unit == u'"') {
+      escaped += u"&quot;";
+    } else if (unit == u'\r' || unit == u'\f') {
+      continue;
+    } else if (unit < 0x20 && (attribute || (unit != u'\n' && unit != u'\t'))) {
+      escaped += u' ';
+    } else {
+      escaped += unit;
+    }
+  }
+  return escaped;
+}
+
+class PdfWriter {
+ public:
+  PdfWriter(FILE* out, const PdfSettings& settings)
+      : out_(out), settings_(settings), context_{tablesDirectory_.data(), -1} {}
+  PdfWriter(const PdfWriter&) = delete;
+  PdfWriter& operator=(const PdfWriter&) = delete;
+
+  // Writes UTF-16 text converted to the output character set; a text that cannot
+  // be converted is left out, as the other converters do.
+  void text(const std::u16string& units) {
+    if (units.empty() || units.size() > INT32_MAX / 2) return;
+    std::string bytes;
+    bytes.reserve(units.size() * 2);
+    for (char16_t unit : units) {
+      bytes += static_cast<char>(unit & 0xFF);
+      bytes += static_cast<char>(unit >> 8);
+    }
+    char* converted = nullptr;
+    int32_t length = 0;
+    if (ConvertCharset(CHARSET_UCS2, settings_.outputCharset, bytes.data(),
+                       static_cast<int32_t>(bytes.size()), &converted, &length,
+                       &context_) == CHARSET_OK) {
+      CharPtr owner(converted);
+      if (length > 0) std::fwrite(converted, 1, static_cast<size_t>(length), out_);
+    }
+  }
+  void raw(std::string_view bytes) { std::fwrite(bytes.data(), 1, bytes.size(), out_); }
+
+ private:
+  FILE* out_;
+  const PdfSettings& settings_;
+  std::string tablesDirectory_ = settings_.tablesDirectory;
+  CharsetContext context_;
+};
+
+void writeHead(PdfWriter* writer, const poppler::document& document, const char* input) {
+  writer->raw("<HTML>\n<HEAD>\n");
+  for (const PdfProperty& property : pdfProperties(document)) {
+    std::u16string value = escapeText(property.value, true);
+    if (std::string_view(property.name) == "Title") {
+      writer->raw("<TITLE>");
+      writer->text(value);
+      writer->raw("</TITLE>\n");
+    } else {
+      writer->raw("<META NAME=\"");
+      writer->raw(property.name);
+      writer->raw("\" CONTENT=\"");
+      writer->text(value);
+      writer->raw("\">\n");
+    }
+  }
+  const char* base = input;
+  for (const char* p = input; *p != '\0'; ++p) {
+    if (*p == '/' || *p == '\\') base = p + 1;
+  }
+  if (*input != '\0') {
+    writer->raw("<META NAME=\"QVEFILENAME\" CONTENT=\"");
+    writer->raw(base);
+    writer->raw("\">\n<META NAME=\"QVEFULLFILENAME\" CONTENT=\"");
+    writer->raw(input);
+    writer->raw("\">\n");
+  }
+  writer->raw("\n</HEAD>\n<BODY>\n");
+}
+
+using Clock = std::chrono::steady_clock;
+
+void writePages(PdfWriter* writer, const poppler::document& document,
+                const PdfSettings& settings, Clock::time_point deadline) {
+  int count = pdfPageCount(document);
+  if (count > settings.maxPages) count = settings.maxPages;
+  for (int index = 0; index < count && Clock::now() < deadline; ++index) {
+    std::string number = std::to_string(index + 1);
+    if (settings.outputXml) {
+      writer->raw("\n<page number=\"" + number + "\">\n");
+    } else {
+      writer->raw("\n<a name=\"Page " + number + "\"></a>\n");
+    }
+    std::u16string text = escapeText(pdfPageText(document, index), false);
+    size_t end = text.find_last_not_of(u" \t\n");
+    text.erase(end == std::u16string::npos ? 0 : end + 1);
+    writer->text(text);
+    if (settings.outputXml) {
+      writer->raw("\n</page>\n");
+    } else if (!text.empty()) {
+      writer->raw("\n");
+    }
+  }
+}
+
+int fail(int code, const std::string& page, const char* output) {
+  copyFile(page.c_str(), output, "w");
+  return code;
+}
+
+}  // namespace
+
+int convertPdf(const char* input, const char* output, const PdfSettings& settings) {
+  const Clock::time_point deadline =
+      Clock::now() + std::chrono::milliseconds(kPdfTimeBudgetMilliseconds);
+  PdfDocumentPtr document;
+  switch (openPdf(input, &document)) {
+    case PdfOpenStatus::kOpened:
+      break;
+    case PdfOpenStatus::kNotPdf:
+      return fail(kPdfNotPdf, settings.notPdfPage, output);
+    case PdfOpenStatus::kUnreadable:
+      return fail(kPdfUnreadable, settings.unreadablePage, output);
+    case PdfOpenStatus::kEncrypted:
+      return fail(kPdfEncrypted, settings.encryptedPage, output);
+  }
+
+  FilePtr out(openFile(output, "w+b"));
+  if (!out) return kPdfUnreadable;
+  PdfWriter writer(out.get(), settings);
+  if (settings.outputXml) {
+    writer.raw(settings.xmlHeader);
+    writer.raw("\n");
+  } else {
+    writeHead(&writer, *document, input);
+  }
+  writePages(&writer, *document, settings, deadline);
+  writer.raw(settings.outputXml ? std::string_view(settings.xmlFooter)
+                                : std::string_view("\n</BODY>\n</HTML>\n"));
+  return 0;
+}
