@@ -109,15 +109,67 @@ inline bool InEntitySet(const uint64_t* entities, uint16_t unit) {
   return ((entities[unit >> 6] >> (unit & 63)) & 1) != 0;
 }
 
+// The 8 bytes at p, first byte lowest.
+inline uint64_t LoadEight(const uint8_t* p) {
+  return uint64_t{p[0]} | uint64_t{p[1]} << 8 | uint64_t{p[2]} << 16 | uint64_t{p[3]} << 24 |
+         uint64_t{p[4]} << 32 | uint64_t{p[5]} << 40 | uint64_t{p[6]} << 48 |
+         uint64_t{p[7]} << 56;
+}
+
+// Stores value at p, first byte lowest.
+inline void StoreEight(uint64_t value, char* p) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+  for (int i = 0; i < 8; ++i) p[i] = static_cast<char>(value >> (8 * i));
+#else
+  std::memcpy(p, &value, 8);
+#endif
+}
+
+// The low bytes of four 16-bit lanes, in order, in the low 32 bits.
+inline uint64_t NarrowLanes(uint64_t lanes) {
+  lanes = (lanes | (lanes >> 8)) & 0x0000FFFF0000FFFFu;
+  return (lanes | (lanes >> 16)) & 0xFFFFFFFFu;
+}
+
+// True when the set writes the characters 1..0x7F as themselves and, with
+// entities, none of them as a reference.
+bool PlainAsciiRange(const uint8_t* reverse, const uint64_t* entities) {
+  static const struct Identity {
+    uint8_t bytes[0x80];
+    Identity() {
+      for (int i = 0; i < 0x80; ++i) bytes[i] = static_cast<uint8_t>(i);
+    }
+  } kIdentity;
+  if (entities != nullptr && (entities[0] | entities[1]) != 0) return false;
+  return std::memcmp(reverse + 1, kIdentity.bytes + 1, 0x7F) == 0;
+}
+
 // Code units [begin, end) of in to the single-byte set of `reverse`; with
 // entities, the members of that set as references. out has room for 8 bytes
-// per code unit (1 without entities). Returns the bytes written.
+// per code unit (1 without entities). Returns the bytes written. When `plain`
+// (PlainAsciiRange), runs of eight characters 1..0x7F are narrowed at once.
 template <bool kReferences>
 size_t NarrowUnits(const uint8_t* in, size_t begin, size_t end, const uint8_t* reverse,
-                   const uint64_t* entities, char* out) {
+                   const uint64_t* entities, bool plain, char* out) {
+  constexpr uint64_t kHighBits = 0xFF80FF80FF80FF80u;
+  constexpr uint64_t kOnes = 0x0001000100010001u;
+  constexpr uint64_t kTops = 0x8000800080008000u;
   char* start = out;
-  for (size_t i = begin; i < end; ++i) {
+  size_t i = begin;
+  while (i < end) {
+    if (plain && end - i >= 8) {
+      uint64_t low = LoadEight(in + 2 * i);
+      uint64_t high = LoadEight(in + 2 * i + 8);
+      // Lanes below 0x80 borrow only from a lane that is 0.
+      if (((low | high) & kHighBits) == 0 && (((low - kOnes) | (high - kOnes)) & kTops) == 0) {
+        StoreEight(NarrowLanes(low) | NarrowLanes(high) << 32, out);
+        out += 8;
+        i += 8;
+        continue;
+      }
+    }
     uint16_t unit = LoadUnit(in + 2 * i);
+    ++i;
     if (kReferences && InEntitySet(entities, unit)) {
       out += FormatReference(unit, out);
       continue;
@@ -140,7 +192,8 @@ int UcsToSingleByte(CharsetId target, const uint8_t* in, size_t length,
   if (target != CHARSET_ASCII) {
     if (!AllocateUnfilled(uint64_t{units} + 2, result)) return CHARSET_NO_MEMORY;
     char* out = result->data.get();
-    size_t written = NarrowUnits<false>(in, 0, units, reverse, nullptr, out);
+    size_t written =
+        NarrowUnits<false>(in, 0, units, reverse, nullptr, PlainAsciiRange(reverse, nullptr), out);
     if (length % 2 != 0 && reverse[in[length - 1]] != 0) out[written++] = reverse[in[length - 1]];
     out[written] = '\0';
     result->length = written;
@@ -149,6 +202,7 @@ int UcsToSingleByte(CharsetId target, const uint8_t* in, size_t length,
   // A reference is at most 8 bytes. The text is converted in blocks, each with
   // room for references only; the buffer doubles when a block might not fit.
   const uint64_t* entities = EntitySet();
+  bool plain = PlainAsciiRange(reverse, entities);
   constexpr size_t kBlock = 4096;
   uint64_t capacity = uint64_t{units} + 7 * uint64_t{units < kBlock ? units : kBlock} + 9;
   if (!AllocateUnfilled(capacity, result)) return CHARSET_NO_MEMORY;
@@ -166,7 +220,7 @@ int UcsToSingleByte(CharsetId target, const uint8_t* in, size_t length,
       result->data.reset(grown);
     }
     char* out = result->data.get();
-    written += NarrowUnits<true>(in, i, end, reverse, entities, out + written);
+    written += NarrowUnits<true>(in, i, end, reverse, entities, plain, out + written);
     if (end == units && length % 2 != 0) {
       uint16_t unit = in[length - 1];
       if (InEntitySet(entities, unit)) {
@@ -260,6 +314,16 @@ int UcsToUtf8(const uint8_t* in, size_t length, Result* result) {
   uint8_t* start = out;
   size_t i = length >= 2 && in[0] == 0xFF && in[1] == 0xFE ? 1 : 0;
   for (; i < units; ++i) {
+    // Runs of eight code units below 0x80 are narrowed at once.
+    while (units - i >= 8) {
+      uint64_t low = LoadEight(in + 2 * i);
+      uint64_t high = LoadEight(in + 2 * i + 8);
+      if (((low | high) & 0xFF80FF80FF80FF80u) != 0) break;
+      StoreEight(NarrowLanes(low) | NarrowLanes(high) << 32, reinterpret_cast<char*>(out));
+      out += 8;
+      i += 8;
+    }
+    if (i == units) break;
     uint32_t unit = LoadUnit(in + 2 * i);
     if (unit < 0x80) {
       *out++ = static_cast<uint8_t>(unit);
