@@ -134,12 +134,13 @@ inline uint64_t NarrowLanes(uint64_t lanes) {
 // True when the set writes the characters 1..0x7F as themselves and, with
 // entities, none of them as a reference.
 bool PlainAsciiRange(const uint8_t* reverse, const uint64_t* entities) {
-  static const struct Identity {
+  struct Identity {
     uint8_t bytes[0x80];
-    Identity() {
+    constexpr Identity() : bytes() {
       for (int i = 0; i < 0x80; ++i) bytes[i] = static_cast<uint8_t>(i);
     }
-  } kIdentity;
+  };
+  static constexpr Identity kIdentity;
   if (entities != nullptr && (entities[0] | entities[1]) != 0) return false;
   return std::memcmp(reverse + 1, kIdentity.bytes + 1, 0x7F) == 0;
 }
