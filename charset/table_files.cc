@@ -331,17 +331,19 @@ void ScanEntities(TableReader* file, uint64_t* set) {
     const char* end = p + window.size();
     // Every piece that starts before `stop` lies whole in the window.
     const char* stop = file->AtEnd() ? end : end - kPiece + 1;
+    // Eight bytes can be read at every p before fastStop.
+    const char* fastStop = window.size() < 8 ? window.data() : std::min(stop, end - 7);
     while (p < stop) {
-      if (end - p >= 8) {
+      // Lines of one to five digits, eight bytes at a time while eight remain.
+      while (p < fastStop) {
         uint64_t eight = LoadEight(p);
-        int digits = LeadingDigits(eight);
-        if (digits >= 1 && digits <= 5 && p[digits] == '\n') {
-          uint32_t code = DigitsValue(eight, digits);
-          if (code <= 0xFFFF) set[code >> 6] |= uint64_t{1} << (code & 63);
-          p += digits + 1;
-          continue;
-        }
+        unsigned digits = static_cast<unsigned>(LeadingDigits(eight));
+        if (digits - 1 > 4 || ((eight >> (8 * digits)) & 0xFF) != '\n') break;
+        uint32_t code = DigitsValue(eight, static_cast<int>(digits));
+        if (code <= 0xFFFF) set[code >> 6] |= uint64_t{1} << (code & 63);
+        p += digits + 1;
       }
+      if (p >= stop) break;
       const char* limit = end - p > static_cast<ptrdiff_t>(kPiece) ? p + kPiece : end;
       const char* q = p;
       if (*q >= '0' && *q <= '9') {
