@@ -90,6 +90,7 @@ void UnloadCharsetTables() {
   TableStore& t = Tables();
   for (bool& loaded : t.familyLoaded) loaded = false;
   t.entitiesLoaded = false;
+  t.entitiesPending = false;
   t.big5Loaded = false;
 }
 
@@ -111,7 +112,14 @@ const uint16_t* DoubleByteReverse(CharsetId id) {
                                  : nullptr;
 }
 
-bool IsEntityCodeUnit(uint16_t codeUnit) { return Tables().entities[codeUnit] != 0; }
+const uint64_t* EntitySet() {
+  ReadPendingEntities();
+  return Tables().entities;
+}
+
+bool IsEntityCodeUnit(uint16_t codeUnit) {
+  return ((EntitySet()[codeUnit >> 6] >> (codeUnit & 63)) & 1) != 0;
+}
 
 int Big5Index(uint8_t lead, uint8_t trail) {
   if (lead < 0xA1 || lead > 0xFE) return -1;

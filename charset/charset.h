@@ -48,7 +48,8 @@ CharsetId CharsetIdFromName(const char* name);
 
 // Clears and fills the tables of one family from its files in tablesDirectory
 // ("" or nullptr: the working directory), then loads the entity set when it is not
-// loaded yet. 0 when the family's main file was read, -3 when not, -1 for a number
+// loaded yet (the set counts as loaded when its file opens; the file is read at
+// the first use of the set). 0 when the family's main file was read, -3 when not, -1 for a number
 // that heads no family.
 int LoadCharsetTables(int family, const char* tablesDirectory);
 // Fills the Big5-to-GB2312 tables from "big5togb.txt" in the working directory,
@@ -93,6 +94,8 @@ const uint16_t* DoubleByteReverse(CharsetId id);
 // True when the code unit is written as a numeric character reference in ASCII
 // output and recognised in single-byte input.
 bool IsEntityCodeUnit(uint16_t codeUnit);
+// The same set as 65,536 bits, bit (u & 63) of word u >> 6 for code unit u.
+const uint64_t* EntitySet();
 
 // Big5-to-GB2312 tables: the first holds one value per Big5 code with lead byte
 // 0xA1..0xFE and trail byte 0x40..0x7E or 0xA1..0xFE, at the index below; the

@@ -1,15 +1,18 @@
 #include "charset/charset.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "charset/convert.h"
+#include "charset/table_text.h"
 #include "tests/test_support.h"
 
 namespace fs = std::filesystem;
@@ -267,6 +270,36 @@ TEST_F(TablesTest, EntitySet) {
   EXPECT_TRUE(IsEntityCodeUnit(338));
   EXPECT_FALSE(IsEntityCodeUnit(339));
   EXPECT_FALSE(IsEntityCodeUnit(0));  // neither the blank line nor 65536 enter 0
+}
+
+// The file is read through a window of its own: lines of every form, also
+// across the window's edges and longer than the 500-byte line buffer, give the
+// set that reading the pieces one by one gives.
+TEST_F(TablesTest, LargeEntityFileMatchesPieceByPieceReading) {
+  std::string text;
+  const char* const kForms[] = {"%u\n", "%05u\n", "%u EURO SIGN\n", " %u\n", "+%u\n",
+                                "%u", "%u\r\n", "-%u\n", "x%u\n", "%u0\n"};
+  for (unsigned i = 0; text.size() < 3 * TableReader::kWindow; ++i) {
+    char line[64];
+    std::snprintf(line, sizeof line, kForms[i % 10], (i * 7919u) % 70000u);
+    text += line;
+    if (i % 10 == 5) text += '\n';
+    if (i % 997 == 0) text += std::string(520 + i % 7, '1') + "\n";
+    if (i % 1499 == 0) text += std::string("12\0" "34\n", 6);
+  }
+  Write("TB_westerneuropean_ucs2.txt", "0x41-0x41\n");
+  Write("TB_unicode_entities.txt", text);
+  std::vector<bool> expected(65536);
+  LineSplitter lines(text, 500);
+  std::string_view line;
+  while (lines.Next(&line)) {
+    int64_t code;
+    if (ParseInteger(line, 10, &code) > 0 && code >= 0 && code <= 0xFFFF) expected[code] = true;
+  }
+  ASSERT_EQ(LoadCharsetTables(CHARSET_WESTERNEUROPEAN, Dir().c_str()), 0);
+  for (uint32_t code = 0; code < 65536; ++code) {
+    ASSERT_EQ(IsEntityCodeUnit(static_cast<uint16_t>(code)), expected[code]) << code;
+  }
 }
 
 TEST_F(TablesTest, MissingEntitySetIsReadAtTheNextLoad) {

@@ -81,6 +81,97 @@ size_t FormatReference(uint16_t value, char* out) {
   return length;
 }
 
+// capacity bytes of storage for a result that the route fills and terminates
+// itself; false when the size does not fit in memory. Untouched storage costs
+// nothing, so routes size it for the longest output at once.
+bool AllocateUnfilled(uint64_t capacity, Result* result) {
+  if (capacity == 0 || capacity > SIZE_MAX) return false;
+  result->data.reset(static_cast<char*>(std::malloc(static_cast<size_t>(capacity))));
+  result->length = 0;
+  return result->data != nullptr;
+}
+
+inline uint16_t LoadUnit(const uint8_t* at) {
+  return static_cast<uint16_t>(at[0] | (at[1] << 8));
+}
+
+inline bool InEntitySet(const uint64_t* entities, uint16_t unit) {
+  return ((entities[unit >> 6] >> (unit & 63)) & 1) != 0;
+}
+
+// The 8 bytes at p, first byte lowest.
+inline uint64_t LoadEight(const uint8_t* p) {
+  return uint64_t{p[0]} | uint64_t{p[1]} << 8 | uint64_t{p[2]} << 16 | uint64_t{p[3]} << 24 |
+         uint64_t{p[4]} << 32 | uint64_t{p[5]} << 40 | uint64_t{p[6]} << 48 |
+         uint64_t{p[7]} << 56;
+}
+
+// Stores value at p, first byte lowest.
+inline void StoreEight(uint64_t value, char* p) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+  for (int i = 0; i < 8; ++i) p[i] = static_cast<char>(value >> (8 * i));
+#else
+  std::memcpy(p, &value, 8);
+#endif
+}
+
+// The low bytes of four 16-bit lanes, in order, in the low 32 bits.
+inline uint64_t NarrowLanes(uint64_t lanes) {
+  lanes = (lanes | (lanes >> 8)) & 0x0000FFFF0000FFFFu;
+  return (lanes | (lanes >> 16)) & 0xFFFFFFFFu;
+}
+
+// True when the set writes the characters 1..0x7F as themselves and, with
+// entities, none of them as a reference.
+bool PlainAsciiRange(const uint8_t* reverse, const uint64_t* entities) {
+  struct Identity {
+    uint8_t bytes[0x80];
+    constexpr Identity() : bytes() {
+      for (int i = 0; i < 0x80; ++i) bytes[i] = static_cast<uint8_t>(i);
+    }
+  };
+  static constexpr Identity kIdentity;
+  if (entities != nullptr && (entities[0] | entities[1]) != 0) return false;
+  return std::memcmp(reverse + 1, kIdentity.bytes + 1, 0x7F) == 0;
+}
+
+// Code units [begin, end) of in to the single-byte set of `reverse`; with
+// entities, the members of that set as references. out has room for 8 bytes
+// per code unit (1 without entities). Returns the bytes written. When `plain`
+// (PlainAsciiRange), runs of eight characters 1..0x7F are narrowed at once.
+template <bool kReferences>
+size_t NarrowUnits(const uint8_t* in, size_t begin, size_t end, const uint8_t* reverse,
+                   const uint64_t* entities, bool plain, char* out) {
+  constexpr uint64_t kHighBits = 0xFF80FF80FF80FF80u;
+  constexpr uint64_t kOnes = 0x0001000100010001u;
+  constexpr uint64_t kTops = 0x8000800080008000u;
+  char* start = out;
+  size_t i = begin;
+  while (i < end) {
+    if (plain && end - i >= 8) {
+      uint64_t low = LoadEight(in + 2 * i);
+      uint64_t high = LoadEight(in + 2 * i + 8);
+      // Lanes below 0x80 borrow only from a lane that is 0.
+      if (((low | high) & kHighBits) == 0 && (((low - kOnes) | (high - kOnes)) & kTops) == 0) {
+        StoreEight(NarrowLanes(low) | NarrowLanes(high) << 32, out);
+        out += 8;
+        i += 8;
+        continue;
+      }
+    }
+    uint16_t unit = LoadUnit(in + 2 * i);
+    ++i;
+    if (kReferences && InEntitySet(entities, unit)) {
+      out += FormatReference(unit, out);
+      continue;
+    }
+    uint8_t byte = reverse[unit];
+    *out = static_cast<char>(byte);
+    out += byte != 0;
+  }
+  return static_cast<size_t>(out - start);
+}
+
 // Route B: UCS-2 to a single-byte set. ASCII output writes the code units of the
 // entity set as references; unmapped characters are dropped.
 int UcsToSingleByte(CharsetId target, const uint8_t* in, size_t length,
@@ -88,33 +179,50 @@ int UcsToSingleByte(CharsetId target, const uint8_t* in, size_t length,
   int status = EnsureFamily(target, context);
   if (status != CHARSET_OK) return status;
   const uint8_t* reverse = SingleByteReverse(target);
-  bool references = target == CHARSET_ASCII;
-  size_t size = length;
-  if (!Allocate(uint64_t{size} + 100, result)) return CHARSET_NO_MEMORY;
-  char* out = result->data.get();
+  size_t units = length / 2;  // whole code units; a lone last byte follows
+  if (target != CHARSET_ASCII) {
+    if (!AllocateUnfilled(uint64_t{units} + 2, result)) return CHARSET_NO_MEMORY;
+    char* out = result->data.get();
+    size_t written =
+        NarrowUnits<false>(in, 0, units, reverse, nullptr, PlainAsciiRange(reverse, nullptr), out);
+    if (length % 2 != 0 && reverse[in[length - 1]] != 0) out[written++] = reverse[in[length - 1]];
+    out[written] = '\0';
+    result->length = written;
+    return CHARSET_OK;
+  }
+  // A reference is at most 8 bytes. The text is converted in blocks, each with
+  // room for references only; the buffer doubles when a block might not fit.
+  const uint64_t* entities = EntitySet();
+  bool plain = PlainAsciiRange(reverse, entities);
+  constexpr size_t kBlock = 4096;
+  uint64_t capacity = uint64_t{units} + 7 * uint64_t{units < kBlock ? units : kBlock} + 9;
+  if (!AllocateUnfilled(capacity, result)) return CHARSET_NO_MEMORY;
   size_t written = 0;
-  size_t units = length / 2 + length % 2;
-  for (size_t i = 0; i < units; ++i) {
-    uint16_t unit = CodeUnit(in, length, i);
-    if (references && IsEntityCodeUnit(unit)) {
-      written += FormatReference(unit, out + written);
-    } else if (reverse[unit] != 0) {
-      out[written++] = static_cast<char>(reverse[unit]);
-    }
-    // A reference is at most 8 bytes, so 10 bytes of room always suffice for
-    // the next code unit; below that the buffer doubles.
-    if (size >= 10 && written > size - 10) {
-      if (size > SIZE_MAX / 2 - 100) return CHARSET_NO_MEMORY;
-      size_t oldCapacity = size + 100;
-      size *= 2;
-      char* grown = static_cast<char*>(reallocZeroTail(result->data.get(), size + 100,
-                                                       oldCapacity));
+  for (size_t i = 0; i < units || (i == units && length % 2 != 0); i += kBlock) {
+    size_t end = units - i < kBlock ? units : i + kBlock;
+    if (written + 8 * (end - i) + 9 > capacity) {
+      while (written + 8 * (end - i) + 9 > capacity) {
+        if (capacity > SIZE_MAX / 2) return CHARSET_NO_MEMORY;
+        capacity *= 2;
+      }
+      char* grown = static_cast<char*>(std::realloc(result->data.get(), capacity));
       if (grown == nullptr) return CHARSET_NO_MEMORY;
       result->data.release();
       result->data.reset(grown);
-      out = grown;
+    }
+    char* out = result->data.get();
+    written += NarrowUnits<true>(in, i, end, reverse, entities, plain, out + written);
+    if (end == units && length % 2 != 0) {
+      uint16_t unit = in[length - 1];
+      if (InEntitySet(entities, unit)) {
+        written += FormatReference(unit, out + written);
+      } else if (reverse[unit] != 0) {
+        out[written++] = static_cast<char>(reverse[unit]);
+      }
+      break;
     }
   }
+  result->data.get()[written] = '\0';
   result->length = written;
   return CHARSET_OK;
 }
@@ -191,37 +299,60 @@ int SingleByteToUcs(CharsetId source, const uint8_t* in, size_t length,
 // Route D: UCS-2 to UTF-8. A surrogate pair is one four-byte sequence; a lone
 // surrogate keeps the three-byte form of its code unit.
 int UcsToUtf8(const uint8_t* in, size_t length, Result* result) {
-  if (!Allocate(3 * uint64_t{length} + 100, result)) return CHARSET_NO_MEMORY;
+  size_t units = length / 2;  // whole code units; a lone last byte follows
+  if (!AllocateUnfilled(3 * uint64_t{units} + 3, result)) return CHARSET_NO_MEMORY;
   uint8_t* out = reinterpret_cast<uint8_t*>(result->data.get());
-  size_t written = 0;
-  size_t units = length / 2 + length % 2;
+  uint8_t* start = out;
   size_t i = length >= 2 && in[0] == 0xFF && in[1] == 0xFE ? 1 : 0;
   for (; i < units; ++i) {
-    uint32_t unit = CodeUnit(in, length, i);
+    // Runs of eight code units below 0x80 are narrowed at once.
+    while (units - i >= 8) {
+      uint64_t low = LoadEight(in + 2 * i);
+      uint64_t high = LoadEight(in + 2 * i + 8);
+      if (((low | high) & 0xFF80FF80FF80FF80u) != 0) break;
+      StoreEight(NarrowLanes(low) | NarrowLanes(high) << 32, reinterpret_cast<char*>(out));
+      out += 8;
+      i += 8;
+    }
+    if (i == units) break;
+    uint32_t unit = LoadUnit(in + 2 * i);
     if (unit < 0x80) {
-      out[written++] = static_cast<uint8_t>(unit);
+      *out++ = static_cast<uint8_t>(unit);
     } else if (unit < 0x800) {
-      out[written++] = static_cast<uint8_t>(0xC0 | (unit >> 6));
-      out[written++] = static_cast<uint8_t>(0x80 | (unit & 0x3F));
+      out[0] = static_cast<uint8_t>(0xC0 | (unit >> 6));
+      out[1] = static_cast<uint8_t>(0x80 | (unit & 0x3F));
+      out += 2;
     } else {
       if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < units) {
-        uint32_t low = CodeUnit(in, length, i + 1);
+        uint32_t low = LoadUnit(in + 2 * (i + 1));
         if (low >= 0xDC00 && low <= 0xDFFF) {
           uint32_t code = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
-          out[written++] = static_cast<uint8_t>(0xF0 | (code >> 18));
-          out[written++] = static_cast<uint8_t>(0x80 | ((code >> 12) & 0x3F));
-          out[written++] = static_cast<uint8_t>(0x80 | ((code >> 6) & 0x3F));
-          out[written++] = static_cast<uint8_t>(0x80 | (code & 0x3F));
+          out[0] = static_cast<uint8_t>(0xF0 | (code >> 18));
+          out[1] = static_cast<uint8_t>(0x80 | ((code >> 12) & 0x3F));
+          out[2] = static_cast<uint8_t>(0x80 | ((code >> 6) & 0x3F));
+          out[3] = static_cast<uint8_t>(0x80 | (code & 0x3F));
+          out += 4;
           ++i;
           continue;
         }
       }
-      out[written++] = static_cast<uint8_t>(0xE0 | (unit >> 12));
-      out[written++] = static_cast<uint8_t>(0x80 | ((unit >> 6) & 0x3F));
-      out[written++] = static_cast<uint8_t>(0x80 | (unit & 0x3F));
+      out[0] = static_cast<uint8_t>(0xE0 | (unit >> 12));
+      out[1] = static_cast<uint8_t>(0x80 | ((unit >> 6) & 0x3F));
+      out[2] = static_cast<uint8_t>(0x80 | (unit & 0x3F));
+      out += 3;
     }
   }
-  result->length = written;
+  if (length % 2 != 0) {  // the lone byte is a code unit below 0x100
+    uint8_t unit = in[length - 1];
+    if (unit < 0x80) {
+      *out++ = unit;
+    } else {
+      *out++ = static_cast<uint8_t>(0xC0 | (unit >> 6));
+      *out++ = static_cast<uint8_t>(0x80 | (unit & 0x3F));
+    }
+  }
+  *out = 0;
+  result->length = static_cast<size_t>(out - start);
   return CHARSET_OK;
 }
 

@@ -1,5 +1,6 @@
 #include "charset/convert.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -269,6 +270,30 @@ TEST_F(ConvertTest, AsciiOutputGrowsByDoubling) {
     Converted result = Conv(CHARSET_UCS2, CHARSET_ASCII, text);
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.text, expected) << units;
+  }
+}
+
+// Long texts take the paths that convert many characters at once: the result
+// is what converting each character alone gives, also at every length and with
+// a lone last byte.
+TEST_F(ConvertTest, LongTextsConvertAsTheirCharactersOneByOne) {
+  const uint16_t kMix[] = {'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h', 'i', 'j', 'k', 0,
+                           0xE9, 0x20AC, 0x4E00, 0x416, 0x7F, '<', 0xFFFF, 0x152};
+  std::string text;
+  for (size_t i = 0; i < 9000; ++i) {
+    uint16_t unit = i % 37 < 20 ? static_cast<uint16_t>('A' + i % 26) : kMix[i % 20];
+    text += Ucs({unit});
+  }
+  for (CharsetId target : {CHARSET_ASCII, CHARSET_UTF8, CHARSET_CYRILLIC}) {
+    for (size_t length : {size_t{7}, size_t{8}, size_t{17}, size_t{63}, size_t{8193},
+                          text.size()}) {
+      std::string expected;
+      for (size_t at = 0; at < length; at += 2) {
+        expected += Conv(CHARSET_UCS2, target, text.substr(at, std::min<size_t>(2, length - at))).text;
+      }
+      EXPECT_EQ(Conv(CHARSET_UCS2, target, text.substr(0, length)).text, expected)
+          << target << " " << length;
+    }
   }
 }
 

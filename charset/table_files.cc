@@ -85,12 +85,11 @@ bool ParsePairLine(std::string_view line, int64_t* left, int64_t* right) {
 
 // Reads at most 256 lines; false when the file cannot be opened.
 bool ReadSingleByteFile(const std::string& path, const CharsetId* members) {
-  TableFile file(path);
+  TableReader file(path);
   if (!file.open()) return false;
   TableStore& t = Tables();
-  LineSplitter lines(file.text(), kShortLine);
   std::string_view line;
-  for (int n = 0; n < 256 && lines.Next(&line); ++n) {
+  for (int n = 0; n < 256 && file.Next(kShortLine, &line); ++n) {
     int64_t byte, code;
     if (!ParsePairLine(line, &byte, &code)) continue;
     if (!InRange(byte, 0xFF) || !InRange(code, 0xFFFF)) continue;
@@ -113,13 +112,13 @@ void ReadIsoSection(const char* directory, CharsetId member) {
       nullptr, nullptr, nullptr, "NORTHERNEUROPEAN_ISO",
   };
   const char* section = kSectionNames[member];
-  TableFile file(TablePath(directory, kIsoFile));
-  if (section == nullptr || !file.open()) return;
+  if (section == nullptr) return;
+  TableReader file(TablePath(directory, kIsoFile));
+  if (!file.open()) return;
   TableStore& t = Tables();
-  LineSplitter lines(file.text(), kLongLine);
   std::string_view line;
   bool inside = false;
-  while (lines.Next(&line)) {
+  while (file.Next(kLongLine, &line)) {
     if (!inside) {
       inside = line.find(section) != std::string_view::npos;
       continue;
@@ -171,8 +170,11 @@ int LoadSingleByteFamily(const SingleByteFamily& family, const char* directory) 
     if (file.name == nullptr) continue;
     for (CharsetId member : file.members) {
       if (member < 0) continue;
-      std::memset(t.singleForward[member], 0, sizeof t.singleForward[member]);
-      std::memset(t.singleReverse[member], 0, sizeof t.singleReverse[member]);
+      if (t.singleWritten[member]) {
+        std::memset(t.singleForward[member], 0, sizeof t.singleForward[member]);
+        std::memset(t.singleReverse[member], 0, sizeof t.singleReverse[member]);
+      }
+      t.singleWritten[member] = true;
     }
   }
   std::string mainPath = TablePath(directory, family.files[0].name);
@@ -203,13 +205,12 @@ uint16_t ReverseEntry(int family, int first, int second) {
 }
 
 bool ReadDoubleByteFile(int family, const std::string& path) {
-  TableFile file(path);
+  TableReader file(path);
   if (!file.open()) return false;
   uint16_t* forward = Tables().doubleForward[family - CHARSET_CHINESESIMPLIFIED];
   uint16_t* reverse = Tables().doubleReverse[family - CHARSET_CHINESESIMPLIFIED];
-  LineSplitter lines(file.text(), kShortLine);
   std::string_view line;
-  for (int n = 0; n < 65536 && lines.Next(&line); ++n) {
+  for (int n = 0; n < 65536 && file.Next(kShortLine, &line); ++n) {
     int64_t number, code;
     if (!ParsePairLine(line, &number, &code)) continue;
     if (!InRange(number, 0xFFFF) || !InRange(code, 0xFFFF)) continue;
@@ -227,13 +228,12 @@ bool ReadDoubleByteFile(int family, const std::string& path) {
 // written with the Big5 code of its traditional form. Every line must hold two
 // numbers; false when one does not or the file cannot be opened.
 bool ReadSimplifiedToTraditional(const char* directory) {
-  TableFile file(TablePath(directory, kSimplifiedToTraditionalFile));
+  TableReader file(TablePath(directory, kSimplifiedToTraditionalFile));
   if (!file.open()) return false;
   const int slot = CHARSET_CHINESETRADITIONAL - CHARSET_CHINESESIMPLIFIED;
   uint16_t* reverse = Tables().doubleReverse[slot];
-  LineSplitter lines(file.text(), kShortLine);
   std::string_view line;
-  while (lines.Next(&line)) {
+  while (file.Next(kShortLine, &line)) {
     int64_t simplified, traditional;
     size_t used = ParseInteger(line, 16, &simplified);
     if (used == 0 || ParseInteger(line.substr(used), 16, &traditional) == 0) return false;
@@ -246,46 +246,143 @@ bool ReadSimplifiedToTraditional(const char* directory) {
 int LoadDoubleByteFamily(int family, const char* directory) {
   TableStore& t = Tables();
   int slot = family - CHARSET_CHINESESIMPLIFIED;
-  std::memset(t.doubleForward[slot], 0, sizeof t.doubleForward[slot]);
-  std::memset(t.doubleReverse[slot], 0, sizeof t.doubleReverse[slot]);
+  if (t.doubleWritten[slot]) {
+    std::memset(t.doubleForward[slot], 0, sizeof t.doubleForward[slot]);
+    std::memset(t.doubleReverse[slot], 0, sizeof t.doubleReverse[slot]);
+  }
+  t.doubleWritten[slot] = true;
   if (!ReadDoubleByteFile(family, TablePath(directory, kDoubleByteFiles[slot]))) return -3;
   if (family == CHARSET_CHINESETRADITIONAL && !ReadSimplifiedToTraditional(directory)) return -3;
   return 0;
 }
 
-// One decimal code point at the start of each line, read as through a 500-byte
-// line buffer. The file has tens of thousands of lines and is read by every run
-// that writes ASCII, so plain digits take a short path.
-void LoadEntities(const char* directory) {
+// Path of the entity file found at a family load and not read yet.
+std::string g_pendingEntityFile;
+
+void ClearEntities() {
   TableStore& t = Tables();
-  std::memset(t.entities, 0, sizeof t.entities);
-  TableFile file(TablePath(directory, kEntityFile));
-  if (!file.open()) return;
-  std::string_view text = file.text();
-  const char* p = text.data();
-  size_t pos = 0;
-  while (pos < text.size()) {
-    size_t limit = std::min(text.size(), pos + kLongLine - 1);
-    const void* feed = std::memchr(p + pos, '\n', limit - pos);
-    size_t end = feed != nullptr ? static_cast<const char*>(feed) - p + 1 : limit;
-    if (p[pos] >= '0' && p[pos] <= '9') {
-      uint32_t code = 0;
-      for (size_t i = pos; i < end && p[i] >= '0' && p[i] <= '9' && code <= 0xFFFF; ++i) {
-        code = code * 10 + static_cast<uint32_t>(p[i] - '0');
+  if (t.entitiesWritten) std::memset(t.entities, 0, sizeof t.entities);
+  t.entitiesWritten = false;
+}
+
+void AddEntity(uint64_t* set, int64_t code) {
+  if (InRange(code, 0xFFFF)) set[code >> 6] |= uint64_t{1} << (code & 63);
+}
+
+// At a family load: the set counts as loaded when its file can be opened, but
+// the file is only read when the set is first used (most output needs none).
+// A set whose file cannot be opened stays empty and unloaded.
+void NoteEntities(const char* directory) {
+  TableStore& t = Tables();
+  std::string path = TablePath(directory, kEntityFile);
+  ClearEntities();
+  if (!FilePtr(openFile(path.c_str(), "rb"))) return;
+  g_pendingEntityFile = std::move(path);
+  t.entitiesLoaded = true;
+  t.entitiesPending = true;
+}
+
+constexpr uint64_t kZeros = 0x3030303030303030u;  // eight '0'
+
+// The 8 bytes at p, first byte lowest.
+inline uint64_t LoadEight(const char* p) {
+  const unsigned char* b = reinterpret_cast<const unsigned char*>(p);
+  return uint64_t{b[0]} | uint64_t{b[1]} << 8 | uint64_t{b[2]} << 16 | uint64_t{b[3]} << 24 |
+         uint64_t{b[4]} << 32 | uint64_t{b[5]} << 40 | uint64_t{b[6]} << 48 |
+         uint64_t{b[7]} << 56;
+}
+
+// The number of decimal digits that begin the eight bytes (8: all are).
+inline int LeadingDigits(uint64_t x) {
+  constexpr uint64_t kHigh = 0xF0F0F0F0F0F0F0F0u;
+  // A byte is a digit when it and the byte plus 6 both have high nibble 3; a
+  // carry out of a byte that is not a digit only disturbs the bytes after it.
+  uint64_t other = ((x & kHigh) ^ kZeros) | (((x + 0x0606060606060606u) & kHigh) ^ kZeros);
+  if (other == 0) return 8;
+#if defined(__GNUC__)
+  return __builtin_ctzll(other) / 8;
+#else
+  int bit = 0;
+  while (((other >> bit) & 0xFF) == 0) bit += 8;
+  return bit / 8;
+#endif
+}
+
+// The value of the first `digits` (1..7) bytes of x, all decimal digits: they
+// are moved to the top as the last digits of eight, then combined in pairs,
+// fours and eights.
+inline uint32_t DigitsValue(uint64_t x, int digits) {
+  uint64_t v = (x - kZeros) << (8 * (8 - digits));
+  v = (v * 10 + (v >> 8)) & 0x00FF00FF00FF00FFu;
+  v = (v * 100 + (v >> 16)) & 0x0000FFFF0000FFFFu;
+  v = (v * 10000 + (v >> 32)) & 0xFFFFFFFFu;
+  return static_cast<uint32_t>(v);
+}
+
+// Pieces of at most kLongLine - 1 bytes, each beginning with a decimal number
+// (text after it is ignored). The file has tens of thousands of short lines
+// of digits, which take a short path.
+void ScanEntities(TableReader* file, uint64_t* set) {
+  constexpr size_t kPiece = kLongLine - 1;
+  for (;;) {
+    std::string_view window = file->Window(kPiece);
+    if (window.empty()) return;
+    const char* p = window.data();
+    const char* end = p + window.size();
+    // Every piece that starts before `stop` lies whole in the window.
+    const char* stop = file->AtEnd() ? end : end - kPiece + 1;
+    // Eight bytes can be read at every p before fastStop.
+    const char* fastStop = window.size() < 8 ? window.data() : std::min(stop, end - 7);
+    while (p < stop) {
+      // Lines of one to five digits, eight bytes at a time while eight remain.
+      while (p < fastStop) {
+        uint64_t eight = LoadEight(p);
+        unsigned digits = static_cast<unsigned>(LeadingDigits(eight));
+        if (digits - 1 > 4 || ((eight >> (8 * digits)) & 0xFF) != '\n') break;
+        uint32_t code = DigitsValue(eight, static_cast<int>(digits));
+        if (code <= 0xFFFF) set[code >> 6] |= uint64_t{1} << (code & 63);
+        p += digits + 1;
       }
-      if (code <= 0xFFFF) t.entities[code] = 1;
-    } else {
-      int64_t code;
-      if (ParseInteger(text.substr(pos, end - pos), 10, &code) > 0 && InRange(code, 0xFFFF)) {
-        t.entities[code] = 1;
+      if (p >= stop) break;
+      const char* limit = end - p > static_cast<ptrdiff_t>(kPiece) ? p + kPiece : end;
+      const char* q = p;
+      if (*q >= '0' && *q <= '9') {
+        uint32_t code = 0;
+        while (q < limit && *q >= '0' && *q <= '9' && code <= 0xFFFF) {
+          code = code * 10 + static_cast<uint32_t>(*q - '0');
+          ++q;
+        }
+        AddEntity(set, code);
+      } else {
+        std::string_view piece;
+        CutPiece(std::string_view(p, static_cast<size_t>(limit - p)), kLongLine, &piece);
+        int64_t code;
+        if (ParseInteger(piece, 10, &code) > 0) AddEntity(set, code);
+      }
+      if (q < limit && *q == '\n') {
+        p = q + 1;
+      } else {
+        const void* feed = std::memchr(q, '\n', static_cast<size_t>(limit - q));
+        p = feed != nullptr ? static_cast<const char*>(feed) + 1 : limit;
       }
     }
-    pos = end;
+    file->Skip(static_cast<size_t>(p - window.data()));
   }
-  t.entitiesLoaded = true;
 }
 
 }  // namespace
+
+void ReadPendingEntities() {
+  TableStore& t = Tables();
+  if (!t.entitiesPending) return;
+  t.entitiesPending = false;
+  ClearEntities();
+  TableReader file(g_pendingEntityFile);
+  if (!file.open()) return;
+  t.entitiesWritten = true;
+  ScanEntities(&file, t.entities);
+}
+
 
 int LoadCharsetTables(int family, const char* tablesDirectory) {
   int status = -1;
@@ -297,7 +394,7 @@ int LoadCharsetTables(int family, const char* tablesDirectory) {
     }
   }
   if (status == -1) return -1;
-  if (!Tables().entitiesLoaded) LoadEntities(tablesDirectory);
+  if (!Tables().entitiesLoaded) NoteEntities(tablesDirectory);
   return status;
 }
 

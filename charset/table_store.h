@@ -13,15 +13,27 @@ struct TableStore {
   uint8_t singleReverse[CHARSET_COUNT][65536];
   uint16_t doubleForward[4][65536];   // CHINESESIMPLIFIED .. SHIFTJIS
   uint16_t doubleReverse[4][65536];
-  uint8_t entities[65536];
+  uint64_t entities[65536 / 64];      // one bit per code unit
   uint16_t big5First[kBig5TableSize];
   uint16_t big5Second[65536];
   bool familyLoaded[CHARSET_COUNT];
   bool entitiesLoaded;
   bool big5Loaded;
+  // Whether a row has ever been written. Rows that never were are still zero,
+  // so that clearing them (which would touch every page) can be skipped.
+  bool singleWritten[CHARSET_COUNT];
+  bool doubleWritten[4];
+  bool entitiesWritten;
+  // Set when the entity file was found at a family load but not read yet: it is
+  // read at the first use of the set, from the directory of that load.
+  bool entitiesPending;
 };
 
-// Zero-initialised static storage, never freed.
+// Zero-initialised static storage, never freed. Only the rows in use are ever
+// touched, so the rest costs no memory.
 TableStore& Tables();
+
+// Reads the entity file noted at a family load, when one is pending.
+void ReadPendingEntities();
 
 #endif  // LUMEN_CHARSET_TABLE_STORE_H_

@@ -1,5 +1,6 @@
 #include "charset/table_text.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "util/files.h"
@@ -22,26 +23,71 @@ TableFile::TableFile(const std::string& path) {
   size_ = count > 0 ? static_cast<size_t>(count) : 0;
 }
 
-bool LineSplitter::Next(std::string_view* line) {
-  if (pos_ >= text_.size() || capacity_ < 2) return false;
-  size_t limit = text_.size() - pos_;
-  if (limit > capacity_ - 1) limit = capacity_ - 1;
-  const char* start = text_.data() + pos_;
+size_t CutPiece(std::string_view text, size_t capacity, std::string_view* line) {
+  size_t limit = text.size();
+  if (limit > capacity - 1) limit = capacity - 1;
+  const char* start = text.data();
   const void* feed = std::memchr(start, '\n', limit);
   size_t length = feed != nullptr ? static_cast<const char*>(feed) - start + 1 : limit;
-  pos_ += length;
   const void* zero = std::memchr(start, '\0', length);
-  if (zero != nullptr) length = static_cast<const char*>(zero) - start;
-  *line = std::string_view(start, length);
+  size_t shown = zero != nullptr ? static_cast<size_t>(static_cast<const char*>(zero) - start)
+                                 : length;
+  *line = std::string_view(start, shown);
+  return length;
+}
+
+bool LineSplitter::Next(std::string_view* line) {
+  if (pos_ >= text_.size() || capacity_ < 2) return false;
+  pos_ += CutPiece(text_.substr(pos_), capacity_, line);
   return true;
 }
 
-static int DigitValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'z') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'Z') return c - 'A' + 10;
-  return 99;
+TableReader::TableReader(const std::string& path) : file_(openFile(path.c_str(), "rb")) {
+  if (file_) buffer_.reset(new char[kWindow]);
 }
+
+std::string_view TableReader::Window(size_t wanted) {
+  if (end_ - pos_ < wanted && !eof_ && file_) {
+    std::memmove(buffer_.get(), buffer_.get() + pos_, end_ - pos_);
+    end_ -= pos_;
+    pos_ = 0;
+    while (end_ < kWindow && !eof_) {
+      size_t count = std::fread(buffer_.get() + end_, 1, kWindow - end_, file_.get());
+      end_ += count;
+      if (count == 0) eof_ = true;
+    }
+  }
+  if (!file_) return std::string_view();
+  return std::string_view(buffer_.get() + pos_, end_ - pos_);
+}
+
+bool TableReader::Next(size_t capacity, std::string_view* line) {
+  if (capacity < 2) return false;
+  std::string_view window = Window(capacity - 1);
+  if (window.empty()) return false;
+  pos_ += CutPiece(window, capacity, line);
+  return true;
+}
+
+namespace {
+
+// The value of each byte as a digit of any base up to 36; 99 for no digit.
+struct DigitTable {
+  uint8_t value[256];
+  constexpr DigitTable() : value() {
+    for (int c = 0; c < 256; ++c) {
+      value[c] = c >= '0' && c <= '9'   ? static_cast<uint8_t>(c - '0')
+                 : c >= 'a' && c <= 'z' ? static_cast<uint8_t>(c - 'a' + 10)
+                 : c >= 'A' && c <= 'Z' ? static_cast<uint8_t>(c - 'A' + 10)
+                                        : 99;
+    }
+  }
+};
+constexpr DigitTable kDigits;
+
+inline int DigitValue(char c) { return kDigits.value[static_cast<unsigned char>(c)]; }
+
+}  // namespace
 
 size_t ParseInteger(std::string_view text, int base, int64_t* value) {
   constexpr int64_t kLimit = int64_t{1} << 40;

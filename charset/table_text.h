@@ -5,9 +5,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
+#include "util/files.h"
 #include "util/memory.h"
 
 // Path of a table file: the directory joined with name, or name alone when the
@@ -28,6 +30,11 @@ class TableFile {
   size_t size_ = 0;
 };
 
+// The length of the first piece of text as LineSplitter cuts it (through the
+// first line feed, at most capacity - 1 bytes), and in *line that piece up to
+// its first 0 byte. text must not be empty; capacity is at least 2.
+size_t CutPiece(std::string_view text, size_t capacity, std::string_view* line);
+
 // Splits text into the pieces that successive reads into a line buffer of
 // `capacity` bytes return: each piece runs through the next line feed, or is
 // capacity - 1 bytes long when the line is longer (the rest of it is the next
@@ -41,6 +48,34 @@ class LineSplitter {
   std::string_view text_;
   size_t capacity_;
   size_t pos_ = 0;
+};
+
+// The pieces of a file, as LineSplitter cuts the whole content, read through a
+// fixed window rather than all at once. The view handed out is valid until the
+// next call.
+class TableReader {
+ public:
+  explicit TableReader(const std::string& path);
+  bool open() const { return file_ != nullptr; }
+  bool Next(size_t capacity, std::string_view* line);
+
+  // For scanners that cut pieces themselves: the unread bytes in the window,
+  // refilled first so that they hold at least `wanted` bytes unless the file
+  // ends sooner (wanted at most kWindow / 2). Empty at the end of the file.
+  std::string_view Window(size_t wanted);
+  // Marks count bytes of the window as read.
+  void Skip(size_t count) { pos_ += count; }
+  // True when the window holds the rest of the file.
+  bool AtEnd() const { return eof_; }
+
+  static constexpr size_t kWindow = 32 * 1024;
+
+ private:
+  FilePtr file_;
+  std::unique_ptr<char[]> buffer_;
+  size_t pos_ = 0;
+  size_t end_ = 0;
+  bool eof_ = false;
 };
 
 // Parses an integer at the start of text as strtol does: leading blanks, an

@@ -1,9 +1,12 @@
 #include "charset/table_text.h"
 
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
+
+#include "tests/test_support.h"
 
 namespace {
 
@@ -24,6 +27,31 @@ TEST(LineSplitterTest, PiecesAsALineBufferReadsThem) {
   EXPECT_EQ(Split(std::string_view("ab\0cd\nx", 7), 100),
             (std::vector<std::string>{"ab", "x"}));
   EXPECT_TRUE(Split("", 100).empty());
+}
+
+// A file read through the window gives the pieces that splitting its whole
+// content gives, also for lines that cross the window's edges.
+TEST(TableReaderTest, PiecesAsTheWholeTextSplits) {
+  ScratchDir scratch;
+  std::string text;
+  for (int i = 0; text.size() < 2 * TableReader::kWindow + 300; ++i) {
+    text += std::string(static_cast<size_t>(i * 37 % 230), static_cast<char>('a' + i % 26));
+    text += i % 9 == 0 ? std::string(1, '\0') : "\n";
+  }
+  std::string path = scratch.path() + "/table.txt";
+  {
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+  }
+  for (size_t capacity : {100, 500}) {
+    TableReader reader(path);
+    ASSERT_TRUE(reader.open());
+    std::vector<std::string> pieces;
+    std::string_view line;
+    while (reader.Next(capacity, &line)) pieces.emplace_back(line);
+    EXPECT_EQ(pieces, Split(text, capacity)) << capacity;
+  }
+  EXPECT_FALSE(TableReader(path + ".missing").open());
 }
 
 TEST(ParseIntegerTest, BasesSignsAndLimits) {
