@@ -6,6 +6,7 @@
 #define LUMEN_PLATFORM_PLATFORM_H_
 
 #include <cstdio>
+#include <ctime>
 
 // The separator this platform puts between a directory and a file name.
 #ifdef _WIN32
@@ -45,6 +46,12 @@ int makeOneDirectory(const char* path);  // 0 on success, -1 on failure
 // A process-wide critical section for code that wraps non-reentrant library calls.
 void enterCriticalSection();
 void leaveCriticalSection();
+
+// The broken-down local time of `seconds` since 1970-01-01 UTC, for every time
+// whose year the record can hold, before 1970 as well. Returns 1, or 0 when the
+// time has no local time (the destination is then unspecified). Not reentrant:
+// callers serialise it (see enterCriticalSection).
+int localTimeOf(long long seconds, std::tm* destination);
 
 // Sleeps the calling thread.
 void sleepMilliseconds(unsigned milliseconds);

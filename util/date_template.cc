@@ -10,15 +10,9 @@
 
 std::tm* localTimeSafe(long long seconds, std::tm* destination) {
   if (destination == nullptr) return nullptr;
-  const std::time_t value = static_cast<std::time_t>(seconds);
-  // localtime hands out one shared record; copy it out under the lock.
+  // The C runtime's local time may hand out one shared record; fill ours under the lock.
   enterCriticalSection();
-  const std::tm* broken = std::localtime(&value);
-  if (broken != nullptr) {
-    *destination = *broken;
-  } else {
-    std::memset(destination, 0, sizeof *destination);
-  }
+  if (localTimeOf(seconds, destination) == 0) std::memset(destination, 0, sizeof *destination);
   leaveCriticalSection();
   return destination;
 }

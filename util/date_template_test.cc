@@ -6,14 +6,15 @@
 #include <ctime>
 #include <string>
 
+#include "tests/test_support.h"
+
 namespace {
 
 // The tests run with a fixed time zone so that local time is predictable.
 class DateTemplate : public ::testing::Test {
  protected:
   void SetUp() override {
-    setenv("TZ", "UTC", 1);
-    tzset();
+    setTimeZone("UTC");
   }
   static std::string format(const char* templateText, long long seconds) {
     char* result = nullptr;
@@ -55,8 +56,7 @@ TEST_F(DateTemplate, ResultThatDoesNotFitIsEmpty) {
 }
 
 TEST_F(DateTemplate, LocalTimeFollowsTimeZone) {
-  setenv("TZ", "EST5", 1);
-  tzset();
+  setTimeZone("EST5");
   EXPECT_EQ(format("DD-MM-YY HH", kMarch7th2005), "07-03-05 09");
   std::tm broken;
   localTimeSafe(0, &broken);

@@ -173,3 +173,10 @@ int makeOneDirectory(const char* path) {
 
 void enterCriticalSection() { pthread_mutex_lock(&criticalSection); }
 void leaveCriticalSection() { pthread_mutex_unlock(&criticalSection); }
+
+int localTimeOf(long long seconds, std::tm* destination) {
+  if (destination == nullptr) return 0;
+  const time_t value = static_cast<time_t>(seconds);
+  if (static_cast<long long>(value) != seconds) return 0;
+  return localtime_r(&value, destination) != nullptr ? 1 : 0;
+}
