@@ -47,7 +47,9 @@ count=$(wc -l <"$work/names")
 
 now_ms() { date +%s%3N; }
 
-wineserver -p  # one server for the whole series, ended below
+# One Wine server for the whole series, ended below (after any running one has gone).
+wineserver -w
+wineserver -p
 linux_start=$(now_ms)
 while read -r name; do
   (cd "$work/linux" && "$root/build/lumen" "docs/$name" "out/$name.html"; echo $? >"out/$name.code")
