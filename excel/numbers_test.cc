@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/test_support.h"
+
 namespace {
 
 uint32_t IntegerRk(int32_t v) { return (static_cast<uint32_t>(v) << 2) | 2u; }
@@ -93,16 +95,10 @@ class DateTextTest : public ::testing::Test {
   void SetUp() override {
     const char* tz = std::getenv("TZ");
     if (tz != nullptr) saved_ = tz, hadTz_ = true;
-    setenv("TZ", "UTC", 1);
-    tzset();
+    setTimeZone("UTC");
   }
   void TearDown() override {
-    if (hadTz_) {
-      setenv("TZ", saved_.c_str(), 1);
-    } else {
-      unsetenv("TZ");
-    }
-    tzset();
+    setTimeZone(hadTz_ ? saved_.c_str() : nullptr);
   }
   std::string saved_;
   bool hadTz_ = false;

@@ -53,7 +53,7 @@ void leaveCriticalSection();
 
 // The broken-down local time of `seconds` since 1970-01-01 UTC, for every time
 // whose year the record can hold, before 1970 as well. Returns 1, or 0 when the
-// time has no local time (the destination is then unspecified). Not reentrant:
+// time has no local time (the destination then holds nothing useful). Not reentrant:
 // callers serialise it (see enterCriticalSection).
 int localTimeOf(long long seconds, std::tm* destination);
 

@@ -1,9 +1,11 @@
-# Cross-compiles lumen for 32-bit Windows with Debian's MinGW-w64 (package
-# g++-mingw-w64-i686-posix):
+# Cross-compiles for 32-bit Windows with Debian's MinGW-w64 (packages
+# g++-mingw-w64-i686-posix and gcc-mingw-w64-i686-posix):
 #   cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=scripts/mingw-i686.cmake -DLUMEN_TESTS=OFF
 #   cmake --build build-win --target lumen
+# scripts/test-windows.sh builds the test suite as well and runs it under Wine.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
+set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
 set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
 set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
 set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)

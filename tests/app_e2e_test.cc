@@ -1,10 +1,7 @@
 // End-to-end runs of the lumen program: arguments, configuration, error pages.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -52,7 +49,7 @@ TEST_F(AppEndToEnd, UnsupportedNamesGetPageNineOverAnyOutput) {
 
 TEST_F(AppEndToEnd, UnreadableInputOfASupportedNameGetsPageOne) {
   writeConfig("[Configuration]\nHTMLError9=p9.html\nHTMLError1=p1.html\n");
-  mkdir(dir_.file("folder.xls").c_str(), 0755);
+  std::filesystem::create_directory(dir_.file("folder.xls"));
   for (const char* name : {"missing.xls", "MISSING.XlS", "folder.xls", "a/b/c.xls"}) {
     writeFile(dir_.file("out.html"), std::string(5000, 'p'));
     EXPECT_EQ(run({name, "out.html"}), 0) << name;
@@ -65,8 +62,8 @@ TEST_F(AppEndToEnd, MissingEmptyOrUnreadableConfigurationWritesNothing) {
   EXPECT_EQ(run({"x.txt", "out.html"}), 0);  // no lumen.cfg at all
   writeConfig("");
   EXPECT_EQ(run({"x.txt", "out.html"}), 0);
-  unlink(dir_.file("lumen.cfg").c_str());
-  mkdir(dir_.file("lumen.cfg").c_str(), 0755);
+  std::filesystem::remove(dir_.file("lumen.cfg"));
+  std::filesystem::create_directory(dir_.file("lumen.cfg"));
   EXPECT_EQ(run({"x.txt", "out.html"}), 0);
   EXPECT_EQ(output(), "previous output");
   EXPECT_EQ(run({"x.txt", "fresh.html"}), 0);
@@ -74,7 +71,7 @@ TEST_F(AppEndToEnd, MissingEmptyOrUnreadableConfigurationWritesNothing) {
 }
 
 TEST_F(AppEndToEnd, PagePathsQuotedWithEitherSeparator) {
-  mkdir(dir_.file("my pages").c_str(), 0755);
+  std::filesystem::create_directory(dir_.file("my pages"));
   writeFile(dir_.file("my pages/nine.html"), "quoted page");
   writeConfig("[Configuration]\nHTMLError9=\"my pages\\nine.html\"\n");
   EXPECT_EQ(run({"a.txt", "out.html"}), 0);
@@ -104,7 +101,7 @@ TEST_F(AppEndToEnd, EmptyValueFallsBackToDefaultSectionThenBuiltInName) {
 }
 
 TEST_F(AppEndToEnd, MissingOrDirectoryPageLeavesOutputAlone) {
-  mkdir(dir_.file("dirpage").c_str(), 0755);
+  std::filesystem::create_directory(dir_.file("dirpage"));
   for (const char* page : {"nothere.html", "dirpage"}) {
     writeConfig(std::string("[Configuration]\nHTMLError9=") + page + "\n");
     writeFile(dir_.file("out.html"), "left as it was");
@@ -142,16 +139,10 @@ TEST_F(AppEndToEnd, WatchdogEndsALongRunWithExitCodeTwo) {
   // Holding a write lock on the configuration keeps lumen retrying once a second
   // for about nine seconds, far past the watchdog's three.
   writeConfig("[Configuration]\nHTMLError9=p9.html\n");
-  int fd = open(dir_.file("lumen.cfg").c_str(), O_RDWR);
-  ASSERT_GE(fd, 0);
-  struct flock lock = {};
-  lock.l_type = F_WRLCK;
-  lock.l_whence = SEEK_SET;
-  lock.l_len = 0;
-  ASSERT_EQ(fcntl(fd, F_SETLK, &lock), 0);
+  FileLock lock(dir_.file("lumen.cfg"));
+  ASSERT_TRUE(lock.locked());
   EXPECT_EQ(run({"a.txt", "out.html"}), 2);
   EXPECT_FALSE(fileIsPresent(dir_.file("out.html")));
-  close(fd);
 }
 
 TEST_F(AppEndToEnd, ShippedConfigurationRunsFromTheSourceTree) {

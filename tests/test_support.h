@@ -3,6 +3,7 @@
 #ifndef LUMEN_TESTS_TEST_SUPPORT_H_
 #define LUMEN_TESTS_TEST_SUPPORT_H_
 
+#include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
@@ -29,14 +30,36 @@ void writeFile(const std::string& path, const std::string& bytes);
 std::string readFile(const std::string& path, bool* exists = nullptr);
 bool fileIsPresent(const std::string& path);
 
-// Runs the lumen binary in directory with the given arguments (each quoted for
-// the shell) and returns its exit code, or -1 when it did not exit normally.
+// Runs the lumen binary in directory with the given arguments and returns its
+// exit code, or -1 when it did not exit normally (killed by a signal, or ended by
+// an exception on Windows). environment holds blank-separated NAME=value settings
+// added to this process's environment for the run ("TZ=UTC").
 int runLumenIn(const std::string& directory, const std::vector<std::string>& arguments,
                const std::string& environment = "");
 
 // runLumenIn for another program, such as a copy of lumen placed beside a library.
 int runProgramIn(const std::string& directory, const std::string& program,
                  const std::vector<std::string>& arguments, const std::string& environment = "");
+
+// Sets the time zone of this process's local time (TZ, as POSIX and the C runtime
+// of Windows both read it); nullptr removes the setting.
+void setTimeZone(const char* zone);
+
+// Holds an exclusive lock over the whole of a file, as another process might,
+// until the object goes away. locked() tells whether the lock was taken.
+class FileLock {
+ public:
+  explicit FileLock(const std::string& path);
+  ~FileLock();
+  FileLock(const FileLock&) = delete;
+  FileLock& operator=(const FileLock&) = delete;
+
+  bool locked() const { return locked_; }
+
+ private:
+  std::intptr_t handle_ = -1;  // the open file: a HANDLE on Windows, else a descriptor
+  bool locked_ = false;
+};
 
 // The path of a file in the source tree's tests/data folder.
 std::string testDataPath(const std::string& name);

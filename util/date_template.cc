@@ -12,9 +12,10 @@ std::tm* localTimeSafe(long long seconds, std::tm* destination) {
   if (destination == nullptr) return nullptr;
   // The C runtime's local time may hand out one shared record; fill ours under the lock.
   enterCriticalSection();
-  if (localTimeOf(seconds, destination) == 0) std::memset(destination, 0, sizeof *destination);
+  const bool found = localTimeOf(seconds, destination) != 0;
+  if (!found) std::memset(destination, 0, sizeof *destination);
   leaveCriticalSection();
-  return destination;
+  return found ? destination : nullptr;
 }
 
 namespace {
@@ -77,6 +78,6 @@ void FormatDateTemplate(const char* templateText, long long seconds, char** resu
   }
 
   std::tm broken;
-  localTimeSafe(seconds, &broken);
+  if (localTimeSafe(seconds, &broken) == nullptr) return;
   if (std::strftime(out, area, format.c_str(), &broken) == 0) out[0] = '\0';
 }

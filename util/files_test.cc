@@ -6,11 +6,18 @@
 #include <cstring>
 #include <string>
 
+#include "platform/platform.h"
 #include "tests/test_support.h"
 #include "util/hash.h"
 #include "util/memory.h"
 
 namespace {
+
+// '|' in an expected path stands for the separator this platform puts in.
+std::string withSeparator(std::string path) {
+  for (char& c : path) c = c == '|' ? kPathSeparator : c;
+  return path;
+}
 
 TEST(JoinPath, AddsOneSeparator) {
   struct Case {
@@ -19,16 +26,16 @@ TEST(JoinPath, AddsOneSeparator) {
     const char* expected;
   };
   const Case cases[] = {
-      {"logs", "app.log", "logs/app.log"},
-      {"logs", "/app.log", "logs/app.log"},
+      {"logs", "app.log", "logs|app.log"},
+      {"logs", "/app.log", "logs|app.log"},
       {"logs\\", "app.log", "logs\\app.log"},
       {"logs/", "\\app.log", "logs/app.log"},
-      {"C:\\logs", "/app.log", "C:\\logs/app.log"},
+      {"C:\\logs", "/app.log", "C:\\logs|app.log"},
       {"", "app.log", "app.log"},  // the working directory, never the root
   };
   for (const Case& c : cases) {
     char* joined = joinPath(c.directory, c.name);
-    EXPECT_STREQ(joined, c.expected) << c.directory << " + " << c.name;
+    EXPECT_EQ(std::string(joined), withSeparator(c.expected)) << c.directory << " + " << c.name;
     std::free(joined);
   }
   EXPECT_EQ(joinPath(nullptr, "a"), nullptr);
@@ -37,7 +44,7 @@ TEST(JoinPath, AddsOneSeparator) {
 
 TEST(Paths, NativeSeparators) {
   char path[] = "pages\\errors/Error1.html";
-  EXPECT_STREQ(toNativeSeparators(path), "pages/errors/Error1.html");
+  EXPECT_EQ(std::string(toNativeSeparators(path)), withSeparator("pages|errors|Error1.html"));
 }
 
 TEST(MakeDirectories, CreatesEachLevelWithEitherSeparator) {
@@ -83,7 +90,7 @@ TEST(Files, WholeFileReads) {
 
 TEST(Files, WholeReadOfAStreamLongerThanItsSizeStaysTerminated) {
   // A pipe measures 0 bytes, so the read takes the 2 spare bytes of "abcdef".
-  FILE* pipe = popen("printf abcdef", "r");
+  FILE* pipe = popen("echo abcdef", "r");
   ASSERT_NE(pipe, nullptr);
   char* block = nullptr;
   EXPECT_EQ(readStreamWhole(pipe, &block), 2);

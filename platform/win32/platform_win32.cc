@@ -4,21 +4,25 @@
 #include <windows.h>
 #include <direct.h>
 #include <io.h>
-#include <sys/locking.h>
 #include <sys/stat.h>
 
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 
 namespace {
 
+// The watchdog waits on an event rather than sleeping, so that a finished
+// conversion ends it at once. Killing it with TerminateThread instead could leave
+// a lock of the loader or the heap held by a thread that is gone.
 HANDLE watchdogThread = nullptr;
+HANDLE watchdogStop = nullptr;
 unsigned watchdogMilliseconds = 0;
 int watchdogExitCode = 0;
 
 DWORD WINAPI watchdogMain(LPVOID) {
-  Sleep(watchdogMilliseconds);
+  if (WaitForSingleObject(watchdogStop, watchdogMilliseconds) == WAIT_OBJECT_0) return 1;
   TerminateProcess(GetCurrentProcess(), static_cast<UINT>(watchdogExitCode));
   return 0;
 }
@@ -34,14 +38,23 @@ void startWatchdog(unsigned milliseconds, int exitCode) {
   if (watchdogThread != nullptr) return;
   watchdogMilliseconds = milliseconds;
   watchdogExitCode = exitCode;
+  watchdogStop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  if (watchdogStop == nullptr) return;
   watchdogThread = CreateThread(nullptr, 0, watchdogMain, nullptr, 0, nullptr);
+  if (watchdogThread == nullptr) {
+    CloseHandle(watchdogStop);
+    watchdogStop = nullptr;
+  }
 }
 
 void stopWatchdog() {
   if (watchdogThread == nullptr) return;
-  TerminateThread(watchdogThread, 1);
+  SetEvent(watchdogStop);
+  WaitForSingleObject(watchdogThread, INFINITE);
   CloseHandle(watchdogThread);
+  CloseHandle(watchdogStop);
   watchdogThread = nullptr;
+  watchdogStop = nullptr;
 }
 
 void* loadLibrary(const char* name) {
@@ -58,15 +71,44 @@ char* platformLibraryName(const char* windowsName) {
   return windowsName == nullptr ? nullptr : _strdup(windowsName);
 }
 
-// _locking with LK_LOCK retries once a second, ten times, before it gives up.
+namespace {
+
+constexpr DWORD kLockedBytes = 0x7FFFFFFF;
+
+// The file behind a stream and its current position, where the locked range starts.
+bool lockTarget(FILE* stream, HANDLE* file, LARGE_INTEGER* start) {
+  if (stream == nullptr) return false;
+  int descriptor = _fileno(stream);
+  *file = reinterpret_cast<HANDLE>(_get_osfhandle(descriptor));
+  start->QuadPart = _telli64(descriptor);
+  return *file != INVALID_HANDLE_VALUE && start->QuadPart >= 0;
+}
+
+}  // namespace
+
+// The C runtime's _locking promises the same retries, but not every runtime that
+// runs this program keeps the promise; LockFile does what is asked, no more.
 int lockWholeFile(FILE* stream) {
-  if (stream == nullptr) return 0;
-  return _locking(_fileno(stream), _LK_LOCK, 0x7FFFFFFF) == 0 ? 1 : 0;
+  HANDLE file;
+  LARGE_INTEGER start;
+  if (!lockTarget(stream, &file, &start)) return 0;
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    if (attempt > 0) Sleep(1000);
+    if (LockFile(file, start.LowPart, static_cast<DWORD>(start.HighPart), kLockedBytes, 0)) {
+      return 1;
+    }
+    if (GetLastError() != ERROR_LOCK_VIOLATION) return 0;  // not a lock held elsewhere
+  }
+  return 0;
 }
 
 int unlockWholeFile(FILE* stream) {
-  if (stream == nullptr) return 0;
-  return _locking(_fileno(stream), _LK_UNLCK, 0x7FFFFFFF) == 0 ? 1 : 0;
+  HANDLE file;
+  LARGE_INTEGER start;
+  if (!lockTarget(stream, &file, &start)) return 0;
+  return UnlockFile(file, start.LowPart, static_cast<DWORD>(start.HighPart), kLockedBytes, 0)
+             ? 1
+             : 0;
 }
 
 int pathIsDirectory(const char* path) {
