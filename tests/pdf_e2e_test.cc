@@ -28,13 +28,14 @@ std::string LibraryName() {
 // Runs a copy of lumen placed in dir, beside `library` as the plug-in (none when
 // empty), on a PDF named in.Pdf.
 int RunBesideLibrary(const ScratchDir& dir, const std::string& library) {
-  fs::copy_file(LUMEN_BINARY, dir.file("lumen"));
+  const std::string program = fs::path(LUMEN_BINARY).filename().string();
+  fs::copy_file(LUMEN_BINARY, dir.file(program));
   if (!library.empty()) fs::copy_file(library, dir.file(LibraryName()));
   writeFile(dir.file("lumen.cfg"), std::string(kPages) + "[Pdf]\n");
   writeFile(dir.file("e5.html"), kPage5);
   writeFile(dir.file("in.Pdf"), "%PDF-1.4\n");
   writeFile(dir.file("out.html"), "before");
-  return runProgramIn(dir.path(), dir.file("lumen"), {"in.Pdf", "out.html"});
+  return runProgramIn(dir.path(), dir.file(program), {"in.Pdf", "out.html"});
 }
 
 TEST(PdfBridge, CallsBothEntriesOnlyWhenBothExist) {
@@ -64,7 +65,7 @@ TEST(PdfBridge, CallsBothEntriesOnlyWhenBothExist) {
 class PdfPlugin : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!fileIsPresent(fs::path(LUMEN_BINARY).parent_path() / LibraryName())) {
+    if (!fileIsPresent((fs::path(LUMEN_BINARY).parent_path() / LibraryName()).string())) {
       GTEST_SKIP() << "the pdfconv plug-in was not built (poppler-cpp missing)";
     }
     writeFile(dir_.file("e4.html"), kPage4);
