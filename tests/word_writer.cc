@@ -27,7 +27,9 @@ std::string Stylesheet(const std::vector<WordStyle>& styles) {
   for (const WordStyle& style : styles) {
     std::string body;
     if (!style.empty) {
-      body = std::string(kStyleFixedSize, '\0') + LeU16(static_cast<uint16_t>(style.name.size()));
+      uint16_t count = style.countOverride >= 0 ? static_cast<uint16_t>(style.countOverride)
+                                                : static_cast<uint16_t>(style.name.size());
+      body = std::string(kStyleFixedSize, '\0') + LeU16(count);
       for (char16_t c : style.name) body += LeU16(c);
       body += LeU16(0);
     }
@@ -128,6 +130,7 @@ WordStreams BuildWordStreams(const WordDescription& d) {
       doc += ParagraphPage(chunk, d.zeroCountForm);
     }
     positionsPart += LeU32(d.runs.back().end);
+    out.binTable = static_cast<uint32_t>(table.size());
     place(kFibBinTable, positionsPart + pagesPart);
   }
 

@@ -50,8 +50,9 @@ struct WordParagraphRun {
 
 struct WordStyle {
   std::u16string name;
-  bool empty = false;        // a slot without a style (size 0)
-  int32_t sizeOverride = -1;  // stored size instead of the real one
+  bool empty = false;          // a slot without a style (size 0)
+  int32_t sizeOverride = -1;   // stored size instead of the real one
+  int32_t countOverride = -1;  // stored name length instead of the real one
 };
 
 // A page: its number and the character positions it spans.
@@ -84,6 +85,7 @@ struct WordStreams {
   std::vector<uint32_t> textOffsets;  // per piece, in "WordDocument"
   uint32_t pieceTable = 0;            // offset of the piece plex in the table stream
   uint32_t stylesheet = 0;
+  uint32_t binTable = 0;  // paragraph bin table in the table stream
 };
 
 // Byte offset in "WordDocument" of byte `at` of piece `piece`.
