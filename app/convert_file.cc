@@ -4,6 +4,7 @@
 #include <initializer_list>
 
 #include "excel/excel.h"
+#include "word/word.h"
 #include "util/files.h"
 #include "util/memory.h"
 #include "util/strings.h"
@@ -25,6 +26,7 @@ struct ConverterRow {
 // Compared in the order ".DOC", ".XLS", ".PPT", ".PDF"; a name whose extension
 // has no row here is unsupported.
 const std::initializer_list<ConverterRow> kConverters = {
+    {".DOC", convertWord, "MSWord", wordSetUp, wordTearDown},
     {".XLS", convertExcel, "XLS", nullptr, nullptr},
 };
 

@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -15,128 +14,6 @@
 namespace {
 
 const char kPage6[] = "<HTML>encrypted</HTML>\n";
-
-// Characters 0x80..0x9F of windows-1252 (0 where it has none).
-const uint16_t kCp1252High[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-                                  0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
-void AppendUtf8(uint32_t c, std::string* out) {
-  if (c < 0x80) {
-    *out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    *out += static_cast<char>(0xC0 | (c >> 6));
-    *out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    *out += static_cast<char>(0xE0 | (c >> 12));
-    *out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    *out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    *out += static_cast<char>(0xF0 | (c >> 18));
-    *out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    *out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    *out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
-// windows-1252 output with numeric references and &lt; &gt; &amp; as UTF-8;
-// tags become blanks, surrogate pairs written as two references are joined.
-std::string DecodeOutput(const std::string& bytes) {
-  std::string out;
-  uint32_t high = 0;
-  for (size_t i = 0; i < bytes.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(bytes[i]);
-    uint32_t code = c;
-    if (c == '<') {
-      size_t end = bytes.find('>', i);
-      if (end == std::string::npos) break;
-      out += ' ';
-      i = end;
-      continue;
-    }
-    if (c == '&') {
-      size_t end = bytes.find(';', i);
-      std::string entity = end == std::string::npos ? "" : bytes.substr(i + 1, end - i - 1);
-      if (entity == "lt" || entity == "gt" || entity == "amp" || entity == "nbsp") {
-        out += entity == "lt" ? "<" : entity == "gt" ? ">" : entity == "amp" ? "&" : " ";
-        i = end;
-        continue;
-      }
-      if (entity.size() > 1 && entity[0] == '#') {
-        code = static_cast<uint32_t>(std::strtoul(entity.c_str() + 1, nullptr, 10));
-        i = end;
-        if (code >= 0xD800 && code < 0xDC00) {
-          high = code;
-          continue;
-        }
-        if (code >= 0xDC00 && code < 0xE000 && high != 0) {
-          code = 0x10000 + ((high - 0xD800) << 10) + (code - 0xDC00);
-        }
-        high = 0;
-        AppendUtf8(code, &out);
-        continue;
-      }
-    }
-    if (c >= 0x80 && c < 0xA0) code = kCp1252High[c - 0x80];
-    AppendUtf8(code, &out);
-  }
-  return out;
-}
-
-bool IsSeparator(char c) {
-  return std::string(" \t\r\n\",;|()[]{}<>=*+#~`\\").find(c) != std::string::npos;
-}
-
-bool IsPunctuation(unsigned char c) { return c < 0x80 && !std::isalnum(c); }
-
-// Words as the corpus counts them: split at blanks and separators, punctuation
-// stripped at both ends.
-std::vector<std::string> Words(const std::string& text) {
-  std::vector<std::string> words;
-  std::string word;
-  auto flush = [&]() {
-    size_t b = 0, e = word.size();
-    while (b < e && IsPunctuation(static_cast<unsigned char>(word[b]))) ++b;
-    while (e > b && IsPunctuation(static_cast<unsigned char>(word[e - 1]))) --e;
-    if (e > b) words.push_back(word.substr(b, e - b));
-    word.clear();
-  };
-  for (char c : text) {
-    if (IsSeparator(c)) {
-      flush();
-    } else {
-      word += c;
-    }
-  }
-  flush();
-  return words;
-}
-
-bool HasLetter(const std::string& word) {
-  for (unsigned char c : word) {
-    if (std::isalpha(c) || c >= 0x80) return true;
-  }
-  return false;
-}
-
-// Share of the expected words holding a letter that the output holds, each word
-// counted as often as it is expected (and found).
-double LetterRecall(const std::string& output, const std::string& expected) {
-  std::map<std::string, int> found;
-  for (const std::string& w : Words(DecodeOutput(output))) ++found[w];
-  int total = 0;
-  int hits = 0;
-  for (const std::string& w : Words(expected)) {
-    if (!HasLetter(w)) continue;
-    ++total;
-    if (found[w] > 0) {
-      --found[w];
-      ++hits;
-    }
-  }
-  return total == 0 ? 1.0 : static_cast<double>(hits) / total;
-}
 
 struct Workbook {
   const char* name;

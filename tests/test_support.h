@@ -36,4 +36,13 @@ int runLumenIn(const std::string& directory, const std::vector<std::string>& arg
 // The path of a file in the source tree's tests/data folder.
 std::string testDataPath(const std::string& name);
 
+// Output text as a reader sees it, in UTF-8: windows-1252 bytes (other bytes as
+// Latin-1 with 0x80-0x9F from windows-1252), numeric references and &lt; &gt;
+// &amp; &nbsp; decoded, tags turned into blanks, surrogate pairs written as two
+// references joined. UTF-8 output is decoded as such when utf8 is set.
+std::string DecodeOutput(const std::string& bytes, bool utf8 = false);
+// Share of the expected words (one item per line of expected) holding a letter
+// that the decoded output holds, each counted as often as expected (and found).
+double LetterRecall(const std::string& output, const std::string& expected, bool utf8 = false);
+
 #endif  // LUMEN_TESTS_TEST_SUPPORT_H_

@@ -1,0 +1,166 @@
+#include "word/text_writer.h"
+
+#include <cstring>
+
+#include "util/memory.h"
+
+namespace {
+
+constexpr unsigned char kCellMark = 7;
+
+// The cleaning replacement of each byte or low byte; 0 keeps it.
+struct CleanTable {
+  unsigned char to[256] = {};
+  explicit CleanTable(bool tabForCells) {
+    for (int c = 0; c <= 6; ++c) to[c] = ' ';
+    to[8] = ' ';
+    to[10] = ' ';
+    to[11] = 13;
+    to[12] = 13;
+    to[14] = 13;
+    to[15] = ' ';
+    to[16] = ' ';
+    for (int c = 22; c <= 29; ++c) to[c] = ' ';
+    to[30] = '-';
+    to[31] = '-';
+    to[133] = '.';
+    to[147] = '"';
+    to[148] = '"';
+    to[150] = '-';
+    to[160] = ' ';
+    if (tabForCells) to[kCellMark] = '\t';
+  }
+};
+
+const CleanTable kCleanWithTabs(true);
+const CleanTable kCleanKeepCells(false);
+
+void cleanText(unsigned char* text, size_t length, bool units, const CleanTable& table) {
+  if (units) {
+    for (size_t i = 0; i + 1 < length; i += 2) {
+      if (text[i + 1] == 0 && table.to[text[i]] != 0) text[i] = table.to[text[i]];
+    }
+    return;
+  }
+  for (size_t i = 0; i < length; ++i) {
+    if (table.to[text[i]] != 0) text[i] = table.to[text[i]];
+  }
+}
+
+// Text seen as 8-bit bytes or 16-bit units; codes match whole units only.
+struct Units {
+  unsigned char* text;
+  size_t length;
+  size_t step;  // 1 or 2
+
+  bool isCode(size_t pos, unsigned char code) const {
+    if (pos + step > length) return false;
+    return text[pos] == code && (step == 1 || text[pos + 1] == 0);
+  }
+  // Position of the next code at or after pos, or length.
+  size_t find(size_t pos, unsigned char code) const {
+    if (step == 1) {
+      if (pos >= length) return length;
+      const void* hit = std::memchr(text + pos, code, length - pos);
+      return hit ? static_cast<size_t>(static_cast<const unsigned char*>(hit) - text) : length;
+    }
+    for (; pos + 1 < length; pos += 2) {
+      if (text[pos] == code && text[pos + 1] == 0) return pos;
+    }
+    return length;
+  }
+};
+
+void writePlain(WordSettings* settings, unsigned char* text, size_t length, bool wide, FILE* out,
+                bool escape) {
+  if (length == 0) return;
+  if (!wide) {
+    writeEscaped(reinterpret_cast<const char*>(text), length, out, escape);
+    return;
+  }
+  if (length > 0x7FFFFFFF) return;
+  char* converted = nullptr;
+  int32_t convertedLength = 0;
+  if (ConvertCharset(CHARSET_UCS2, settings->outputCharset, text, static_cast<int32_t>(length),
+                     &converted, &convertedLength, settings->charsetContext()) != CHARSET_OK) {
+    std::free(converted);
+    return;
+  }
+  CharPtr owner(converted);
+  if (converted != nullptr && convertedLength > 0) {
+    writeEscaped(converted, static_cast<size_t>(convertedLength), out, escape);
+  }
+}
+
+void writeTable(WordSettings* settings, const Units& units, bool wide, FILE* out, bool escape) {
+  std::fputs("<table border='0'>\n", out);
+  size_t pos = 0;
+  while (units.find(pos, kCellMark) < units.length) {
+    std::fputs("<tr>\n", out);
+    for (;;) {
+      size_t mark = units.find(pos, kCellMark);
+      if (mark >= units.length) break;
+      // Every cell keeps its text, also a cell of one character: a one-letter
+      // cell is as much content as any other.
+      std::fputs("<td>", out);
+      writePlain(settings, units.text + pos, mark - pos, wide, out, escape);
+      std::fputs("</td>", out);
+      pos = mark + units.step;
+      if (units.isCode(pos, kCellMark)) {  // a second mark ends the row
+        pos += units.step;
+        break;
+      }
+    }
+    std::fputs("\n</tr>\n", out);
+  }
+  std::fputs("</table>", out);
+  // Text after the last row (the paragraph that follows the table) is not part of
+  // the table; it is written after it.
+  if (pos < units.length) writePlain(settings, units.text + pos, units.length - pos, wide, out, escape);
+}
+
+}  // namespace
+
+void writeEscaped(const char* bytes, size_t length, FILE* out, bool escape) {
+  if (!escape) {
+    std::fwrite(bytes, 1, length, out);
+    return;
+  }
+  size_t start = 0;
+  for (size_t i = 0; i < length; ++i) {
+    const char* replacement;
+    switch (bytes[i]) {
+      case '<': replacement = "&lt;"; break;
+      case '>': replacement = "&gt;"; break;
+      case '\'': replacement = "\""; break;
+      default: continue;
+    }
+    std::fwrite(bytes + start, 1, i - start, out);
+    std::fputs(replacement, out);
+    start = i + 1;
+  }
+  std::fwrite(bytes + start, 1, length - start, out);
+}
+
+void writeWordText(WordSettings* settings, unsigned char* text, size_t length, bool wide,
+                   bool addLineFeed, bool clean, FILE* out, bool escape) {
+  const bool tables = settings->formatTables || settings->breakTables;
+  if (clean) {
+    cleanText(text, length, wide || settings->reverseEndian,
+              tables ? kCleanKeepCells : kCleanWithTabs);
+  }
+  Units units{text, length, static_cast<size_t>(wide ? 2 : 1)};
+  bool hasCells = tables && units.find(0, kCellMark) < length;
+  if (hasCells && settings->breakTables) {
+    for (size_t pos = units.find(0, kCellMark); pos < length;
+         pos = units.find(pos + units.step, kCellMark)) {
+      text[pos] = '\n';
+    }
+    writePlain(settings, text, length, wide, out, escape);
+  } else if (hasCells) {
+    writeTable(settings, units, wide, out, escape);
+  } else {
+    writePlain(settings, text, length, wide, out, escape);
+  }
+  if (addLineFeed) std::fputc('\n', out);
+}
