@@ -1,7 +1,5 @@
 #include "tests/word_writer.h"
 
-#include <algorithm>
-
 namespace {
 
 constexpr size_t kFibSize = 0x2A2;
@@ -122,9 +120,14 @@ WordStreams BuildWordStreams(const WordDescription& d) {
   if (!d.runs.empty()) {
     PadTo(&doc, kPage);
     std::string positionsPart, pagesPart;
-    for (size_t first = 0; first < d.runs.size(); first += kRunsPerPage) {
-      std::vector<WordParagraphRun> chunk(
-          d.runs.begin() + first, d.runs.begin() + std::min(d.runs.size(), first + kRunsPerPage));
+    // A page holds runs that follow one another without a gap.
+    for (size_t first = 0, next; first < d.runs.size(); first = next) {
+      next = first + 1;
+      while (next < d.runs.size() && next - first < kRunsPerPage &&
+             d.runs[next].start == d.runs[next - 1].end) {
+        ++next;
+      }
+      std::vector<WordParagraphRun> chunk(d.runs.begin() + first, d.runs.begin() + next);
       positionsPart += LeU32(chunk.front().start);
       pagesPart += LeU32(static_cast<uint32_t>(doc.size() / kPage));
       doc += ParagraphPage(chunk, d.zeroCountForm);

@@ -42,6 +42,7 @@ struct WordPieceText {
 };
 
 // A run of paragraphs sharing one property entry: byte offsets in "WordDocument".
+// Runs that do not follow one another go to separate pages.
 struct WordParagraphRun {
   uint32_t start;
   uint32_t end;
