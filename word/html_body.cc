@@ -196,9 +196,9 @@ unsigned char* readPieceBytes(CompoundFile* compound, FILE* input, uint32_t docu
   *length = 0;
   uint32_t size = compound->entries[documentEntry].size;
   if (piece.offset >= size || piece.length == 0) return nullptr;
-  // Pieces that claim more text than the stream holds keep what it holds.
+  // A piece that claims more text than the stream holds cannot be read: skipped.
   uint32_t count = piece.length;
-  if (count > size - piece.offset) count = size - piece.offset;
+  if (count > size - piece.offset) return nullptr;
   unsigned char* bytes = ReadStreamRange(compound, input, documentEntry, piece.offset, count);
   if (bytes != nullptr) *length = count;
   return bytes;
