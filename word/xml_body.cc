@@ -104,6 +104,7 @@ void cutPiece(WordSettings* settings, const std::vector<ParagraphRun>& runs,
     // A run that ends before the cut point adds nothing; the text left when the
     // runs are used up belongs to the last one.
     size_t end = length;
+    if (runs[run].end < piece.offset && run + 1 < runs.size()) end = 0;
     if (runs[run].end >= piece.offset && runs[run].end - piece.offset < length &&
         run + 1 < runs.size()) {
       end = runs[run].end - piece.offset;
