@@ -1,12 +1,12 @@
 #!/usr/bin/env python3
 """Times whole runs of lumen over documents: median wall time and peak RSS.
 
-Usage: bench/run.py [--runs N] [--lumen build/lumen] [--peer 'xls2csv {input}'] DOC...
+Usage: bench/run.py [--runs N] [--lumen build/lumen] [--peer 'xls2csv {input}']... DOC...
 
 Each document is converted N times from the repository root with the shipped
 lumen.cfg (output to a scratch file). /bin/true is timed the same way as the floor
-that process start-up sets. With --peer, the given command (with {input} replaced)
-is timed on the same documents for comparison.
+that process start-up sets. With --peer (which may be repeated), each given command
+(with {input} replaced) is timed on the same documents for comparison.
 """
 import argparse
 import os
@@ -54,7 +54,8 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--runs", type=int, default=21)
     parser.add_argument("--lumen", default=os.path.join(ROOT, "build", "lumen"))
-    parser.add_argument("--peer", help="peer command, {input} is replaced by the document")
+    parser.add_argument("--peer", action="append", default=[],
+                        help="peer command, {input} is replaced by the document; repeatable")
     parser.add_argument("documents", nargs="*")
     args = parser.parse_args()
 
@@ -65,8 +66,8 @@ def main():
             doc = os.path.abspath(doc)
             name = os.path.basename(doc)
             rows.append((f"lumen {name}", *measure([args.lumen, doc, out], args.runs, ROOT)))
-            if args.peer:
-                command = shlex.split(args.peer.replace("{input}", shlex.quote(doc)))
+            for peer in args.peer:
+                command = shlex.split(peer.replace("{input}", shlex.quote(doc)))
                 rows.append((f"{command[0]} {name}", *measure(command, args.runs, ROOT)))
         print(f"{'run':50} {'median ms':>10} {'peak RSS KiB':>13}")
         for label, median, peak in rows:

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "util/memory.h"
+#include "word/lanes.h"
 
 namespace {
 
@@ -35,14 +36,30 @@ struct CleanTable {
 const CleanTable kCleanWithTabs(true);
 const CleanTable kCleanKeepCells(false);
 
+// Every code replaced is below 32 or from 0x80 to 0xFF: words without one are
+// passed over whole.
 void cleanText(unsigned char* text, size_t length, bool units, const CleanTable& table) {
   if (units) {
     for (size_t i = 0; i + 1 < length; i += 2) {
+      if (i + 8 <= length) {
+        uint64_t word = loadLanes(text + i);
+        if (!anyUnitBelow(word, 32) && !anyUnitInHighHalf(word)) {
+          i += 6;
+          continue;
+        }
+      }
       if (text[i + 1] == 0 && table.to[text[i]] != 0) text[i] = table.to[text[i]];
     }
     return;
   }
   for (size_t i = 0; i < length; ++i) {
+    if (i + 8 <= length) {
+      uint64_t word = loadLanes(text + i);
+      if (!anyByteBelow(word, 32) && (word & 0x8080808080808080ull) == 0) {
+        i += 7;
+        continue;
+      }
+    }
     if (table.to[text[i]] != 0) text[i] = table.to[text[i]];
   }
 }
@@ -92,6 +109,9 @@ void writePlain(WordSettings* settings, unsigned char* text, size_t length, bool
   }
 }
 
+// 16-bit text is cut into cells and rows on whole 16-bit units (a byte 7 inside
+// another character is no mark), and each cell is converted like any other
+// 16-bit text.
 void writeTable(WordSettings* settings, const Units& units, bool wide, FILE* out, bool escape) {
   std::fputs("<table border='0'>\n", out);
   size_t pos = 0;
@@ -126,17 +146,26 @@ void writeEscaped(const char* bytes, size_t length, FILE* out, bool escape) {
     std::fwrite(bytes, 1, length, out);
     return;
   }
+  static const struct Specials {
+    bool is[256] = {};
+    Specials() { is['<'] = is['>'] = is['\''] = true; }
+  } kSpecials;
+  const unsigned char* text = reinterpret_cast<const unsigned char*>(bytes);
   size_t start = 0;
   for (size_t i = 0; i < length; ++i) {
-    const char* replacement;
-    switch (bytes[i]) {
-      case '<': replacement = "&lt;"; break;
-      case '>': replacement = "&gt;"; break;
-      case '\'': replacement = "\""; break;
-      default: continue;
+    if (i + 8 <= length) {
+      // "<" and ">" differ in one bit: both match 0x3E once it is set.
+      uint64_t word = loadLanes(text + i);
+      if (!anyByteBelow((word | 0x0202020202020202ull) ^ 0x3E3E3E3E3E3E3E3Eull, 1) &&
+          !anyByteBelow(word ^ 0x2727272727272727ull, 1)) {
+        i += 7;
+        continue;
+      }
     }
+    const unsigned char c = text[i];
+    if (!kSpecials.is[c]) continue;
     std::fwrite(bytes + start, 1, i - start, out);
-    std::fputs(replacement, out);
+    std::fputs(c == '<' ? "&lt;" : c == '>' ? "&gt;" : "\"", out);
     start = i + 1;
   }
   std::fwrite(bytes + start, 1, length - start, out);

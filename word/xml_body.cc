@@ -101,13 +101,16 @@ void cutPiece(WordSettings* settings, const std::vector<ParagraphRun>& runs,
   }
   size_t pos = 0;
   while (pos < length && run < runs.size()) {
-    // A run that ends before the cut point adds nothing; the text left when the
-    // runs are used up belongs to the last one.
-    size_t end = length;
-    if (runs[run].end < piece.offset && run + 1 < runs.size()) end = 0;
-    if (runs[run].end >= piece.offset && runs[run].end - piece.offset < length &&
-        run + 1 < runs.size()) {
-      end = runs[run].end - piece.offset;
+    // A run that ends at or before the cut point adds nothing; the text left when
+    // the runs are used up belongs to the last one.
+    const uint64_t runEnd = runs[run].end;
+    size_t end;
+    if (run + 1 == runs.size() || runEnd >= pieceEnd) {
+      end = length;
+    } else if (runEnd <= piece.offset + static_cast<uint64_t>(pos)) {
+      end = pos;
+    } else {
+      end = static_cast<size_t>(runEnd - piece.offset);
     }
     if (end > pos) {
       addElement(settings, bytes + pos, end - pos, piece.wide, run, elements);
