@@ -352,8 +352,9 @@ int writePiece(WordSettings* settings, CompoundFile* compound, FILE* input,
   }
   uint32_t size = compound->entries[documentEntry].size;
   if (piece.offset >= size || piece.length == 0) return -5;
-  // Pieces that claim more text than the stream holds keep what it holds.
-  uint32_t length = std::min(piece.length, size - piece.offset);
+  // A piece that claims more text than the stream holds cannot be read: skipped.
+  if (piece.length > size - piece.offset) return -5;
+  uint32_t length = piece.length;
   PieceWindow window(compound, input, documentEntry, piece.offset, length);
   window.load(1);
   if (window.length() == 0) return -5;
