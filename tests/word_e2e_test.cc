@@ -40,7 +40,7 @@ WordDescription Pieces(const std::vector<WordPieceText>& pieces) {
 
 // A paragraph run over bytes [from, to) of piece `piece`.
 WordParagraphRun ParaRun(const WordDescription& d, size_t piece, uint32_t from, uint32_t to,
-                     uint16_t style) {
+                         uint16_t style) {
   return {WordTextOffset(d, piece, from), WordTextOffset(d, piece, to), style};
 }
 
@@ -78,7 +78,8 @@ struct BodyCase {
 
 WordDescription Headings() {
   WordDescription d = Pieces({Text8("Intro\r !! \rBody\r"), Text16(u"\u00dcber\rEnd")});
-  d.runs = {ParaRun(d, 0, 0, 6, 1), ParaRun(d, 0, 6, 11, 2), ParaRun(d, 0, 11, 16, 4), ParaRun(d, 1, 0, 10, 3)};
+  d.runs = {ParaRun(d, 0, 0, 6, 1), ParaRun(d, 0, 6, 11, 2), ParaRun(d, 0, 11, 16, 4),
+            ParaRun(d, 1, 0, 10, 3)};
   return d;
 }
 

@@ -228,6 +228,10 @@ std::string ContentsStream(const std::vector<std::pair<std::u16string, std::u16s
   return head + table + LeU16(0x0809) + std::string(6, '\0') + names + values;
 }
 
-void PokeU16(std::string* bytes, size_t offset, uint16_t value) { Put(bytes, offset, LeU16(value)); }
+void PokeU16(std::string* bytes, size_t offset, uint16_t value) {
+  Put(bytes, offset, LeU16(value));
+}
 
-void PokeU32(std::string* bytes, size_t offset, uint32_t value) { Put(bytes, offset, LeU32(value)); }
+void PokeU32(std::string* bytes, size_t offset, uint32_t value) {
+  Put(bytes, offset, LeU32(value));
+}
