@@ -120,6 +120,25 @@ TEST_F(WordEndToEnd, HtmlBodies) {
   }
 }
 
+TEST_F(WordEndToEnd, LongPiecesAcrossReadBlocks) {
+  // Pieces far longer than one read: a heading written twice and a field whose
+  // instructions are long, both reaching over the block boundaries.
+  std::string lines;
+  for (int i = 0; i < 7000; ++i) lines += "abcdefghi\r";
+  const std::string heading = "Heading " + std::string(70000, 'x');
+  const std::string text = lines + heading + "\rbefore \x13" + std::string(70000, 'i') +
+                           "\x14result\x15 after\rend";
+  std::u16string wide(text.begin(), text.end());
+  WordDescription d = Pieces({Text8(text), Text16(wide)});
+  const uint32_t from = static_cast<uint32_t>(lines.size());
+  const uint32_t to = from + static_cast<uint32_t>(heading.size()) + 1;
+  d.runs = {ParaRun(d, 0, from, to, 1), ParaRun(d, 1, 2 * from, 2 * to, 1)};
+  std::string body;
+  for (int i = 0; i < 7000; ++i) body += "abcdefghi\n";
+  body += "\n<a name=\"" + heading + "\"></a>\n\n" + heading + "\nbefore  after\nend";
+  EXPECT_EQ(Convert(d, kUtf8), Page(body + body));
+}
+
 TEST_F(WordEndToEnd, PageRunsAndOverflowingPageEnd) {
   // The second page ends so far out that its end, counted in bytes of the 16-bit
   // piece, no longer fits 32 bits; it must still lie past the piece.
