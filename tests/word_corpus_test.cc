@@ -36,13 +36,19 @@ TEST_F(WordCorpus, WordsOfEveryDocumentInBothCharacterSets) {
   // Below 1.0 only where the output leaves words out by design: the results of
   // fields (link texts, page numbers) are dropped with their instructions,
   // apostrophes are written as double quotes ("don't" becomes "don"t"), a soft
-  // hyphen becomes "-", and the non-BMP ideograph of the scripts sample has no reference in ASCII output.
+  // hyphen becomes "-", and the non-BMP ideograph of the scripts sample has no
+  // reference in ASCII output.
   const Document documents[] = {
-      {"word97_plain", 0.97},      {"word97_headings", 1.0}, {"word97_table_link", 0.93},
-      {"word97_scripts", 0.98},    {"word97_format", 0.98},  {"word97_report", 0.97},
+      {"word97_plain", 0.97},
+      {"word97_headings", 1.0},
+      {"word97_table_link", 0.93},
+      {"word97_scripts", 0.98},
+      {"word97_format", 0.98},
+      {"word97_report", 0.97},
       {"word97_tiny", 1.0},
       // Word 6 without a table stream; Word 97 with upper-case stream names.
-      {"Word6_sections", 1.0},     {"47950_upper", 1.0},
+      {"Word6_sections", 1.0},
+      {"47950_upper", 1.0},
   };
   for (const Document& d : documents) {
     std::string expected = readFile(testDataPath(std::string(d.name) + ".expect.txt"));

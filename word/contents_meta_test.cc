@@ -16,12 +16,12 @@ std::string ContentsStream(char room) {
   std::string s(400, '\0');
   s[52] = room;
   s[56] = 1;
-  s[60] = 2;   // value table: entry 2 ...
+  s[60] = 2;  // value table: entry 2 ...
   s[64] = static_cast<char>(200);
   s[68] = 3;   // ... entry 3 ...
   s[72] = 44;  // offset 300
   s[73] = 1;
-  s[76] = 7;   // ... and the entry that ends it
+  s[76] = 7;  // ... and the entry that ends it
   s[84] = 0x09;
   s[85] = 0x08;
   s[96] = 6;  // first name at 92

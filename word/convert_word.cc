@@ -66,10 +66,9 @@ int convertDocument(WordSettings* settings, CompoundFile* compound, FILE* input,
     }
   }
 
-  if (fib.pageOffset != 0 && fib.pageLength != 0 && fib.breakOffset != 0 &&
-      fib.breakLength != 0 && below(fib.pageOffset, fileSize) &&
-      below(fib.pageLength, fileSize) && below(fib.breakOffset, fileSize) &&
-      below(fib.breakLength, fileSize) && table >= 0) {
+  if (fib.pageOffset != 0 && fib.pageLength != 0 && fib.breakOffset != 0 && fib.breakLength != 0 &&
+      below(fib.pageOffset, fileSize) && below(fib.pageLength, fileSize) &&
+      below(fib.breakOffset, fileSize) && below(fib.breakLength, fileSize) && table >= 0) {
     readPageRuns(compound, input, static_cast<uint32_t>(table), fib.pageOffset, fib.pageLength,
                  fib.breakOffset, fib.breakLength, &pageRuns);
   }
@@ -105,8 +104,7 @@ int convertDocument(WordSettings* settings, CompoundFile* compound, FILE* input,
   }
 
   if (settings->outputXml) {
-    writeWordXml(settings, compound, input, document, out.get(), paragraphRuns, pieces,
-                 styleNames);
+    writeWordXml(settings, compound, input, document, out.get(), paragraphRuns, pieces, styleNames);
   } else {
     std::fputs("\n</HEAD>\n<BODY>\n", out.get());
     WordBody body(&pageRuns, &paragraphRuns);

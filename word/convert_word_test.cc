@@ -71,8 +71,8 @@ std::string Build(const Doc& doc) {
 class ConvertWord : public ::testing::Test {
  protected:
   void SetUp() override {
-    writeFile(dir_.file("lumen.cfg"), "[MSWord]\nCharsetConvTablesDirectory=" LUMEN_SOURCE_DIR
-                                      "/tables\n" + extra_);
+    writeFile(dir_.file("lumen.cfg"),
+              "[MSWord]\nCharsetConvTablesDirectory=" LUMEN_SOURCE_DIR "/tables\n" + extra_);
   }
   void TearDown() override { wordTearDown(nullptr, nullptr); }
 
@@ -154,7 +154,7 @@ TEST_F(ConvertWord, OffsetsPastTheStreamSkipWhatCannotBeRead) {
   EXPECT_EQ(Body(Build(farPiece)), "\n</BODY>\n</HTML>\n");
   Doc hugeTables;  // stylesheet, bin table and page tables far outside
   hugeTables.fields = {{0xA2, 0xFFFFFFF0}, {0xA6, 0xFFFFFFF0}, {0x102, 0xFFFFFFF0},
-                       {0x106, 0x10},      {0x292, 1},          {0x296, 0xFFFFFFF0},
+                       {0x106, 0x10},      {0x292, 1},         {0x296, 0xFFFFFFF0},
                        {0x29A, 1},         {0x29E, 0xFFFFFFF0}};
   EXPECT_EQ(Body(Build(hugeTables)), "Hello world\n\n</BODY>\n</HTML>\n");
 }
@@ -170,7 +170,9 @@ TEST_F(ConvertWord, ReversedPairsOfOldJapaneseDocuments) {
   old.extra.push_back({"SummaryInformation", BuildPropertySetStream({section}), true});
   const std::string tail = "\n</BODY>\n</HTML>\n";
   EXPECT_EQ(Body(Build(old)), " \x82\n " + tail);  // 8-bit cleaning: 0xA0 and 0 are blanks
-  writeFile(dir_.file("lumen.cfg"), "[MSWord]\nOutputCharSet=SHIFTJIS\nCharsetConvTablesDirectory=" LUMEN_SOURCE_DIR "/tables\n");
+  writeFile(dir_.file("lumen.cfg"),
+            "[MSWord]\nOutputCharSet=SHIFTJIS\nCharsetConvTablesDirectory=" LUMEN_SOURCE_DIR
+            "/tables\n");
   EXPECT_EQ(Body(Build(old)), std::string("\x82\xA0\n\0", 4) + tail);
 }
 

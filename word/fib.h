@@ -11,9 +11,9 @@
 // Bytes of the FIB the converter reads.
 constexpr uint32_t kFibSize = 0x2A2;
 
-constexpr uint16_t kFibComplex = 0x0004;    // fast-saved: text through the piece table
+constexpr uint16_t kFibComplex = 0x0004;  // fast-saved: text through the piece table
 constexpr uint16_t kFibEncrypted = 0x0100;
-constexpr uint16_t kFibTableOne = 0x0200;   // the table stream is "1Table"
+constexpr uint16_t kFibTableOne = 0x0200;    // the table stream is "1Table"
 constexpr uint8_t kFibExtendedChars = 0x10;  // in the byte at 0x13
 
 struct WordFib {

@@ -42,7 +42,9 @@ class PieceWindow {
   // Lets go of bytes before keep.
   void release(size_t keep);
   // Pointer to the byte at pos, which must have been loaded and not let go of.
-  unsigned char* at(size_t pos) { return text_ != nullptr ? text_ + pos : held_.data() + (pos - base_); }
+  unsigned char* at(size_t pos) {
+    return text_ != nullptr ? text_ + pos : held_.data() + (pos - base_);
+  }
 
  private:
   unsigned char* text_ = nullptr;  // all bytes, when given in memory
@@ -85,8 +87,12 @@ class PieceWalk {
  public:
   PieceWalk(WordSettings* settings, WordBody* body, const WordPiece& piece, PieceWindow* window,
             FILE* out)
-      : settings_(settings), body_(body), piece_(piece), window_(window),
-        step_(piece.wide ? 2 : 1), out_(out) {}
+      : settings_(settings),
+        body_(body),
+        piece_(piece),
+        window_(window),
+        step_(piece.wide ? 2 : 1),
+        out_(out) {}
 
   void run();
 
@@ -117,7 +123,7 @@ class PieceWalk {
   FILE* out_;
   size_t scanFrom_ = SIZE_MAX;  // the last scan: [scanFrom_, scanTo_) ...
   size_t scanTo_ = 0;
-  size_t scanFound_ = 0;        // ... first held a non-blank here (scanTo_: none)
+  size_t scanFound_ = 0;  // ... first held a non-blank here (scanTo_: none)
 };
 
 size_t PieceWalk::find(size_t pos, size_t limit, unsigned char code) {
@@ -226,9 +232,8 @@ void PieceWalk::run() {
     refresh(&fieldBegin, kFieldBegin);
     refresh(&fieldEnd, kFieldEnd);
     if (paragraphEnd.at != previousEnd && paragraphEnd.at < length() &&
-        (byteAt(paragraphEnd.at) == kPageBreak ||
-         (step_ == 1 && paragraphEnd.at + 1 < length() &&
-          byteAt(paragraphEnd.at + 1) == kPageBreak))) {
+        (byteAt(paragraphEnd.at) == kPageBreak || (step_ == 1 && paragraphEnd.at + 1 < length() &&
+                                                   byteAt(paragraphEnd.at + 1) == kPageBreak))) {
       pageBreakPending = true;
     }
     const size_t none = length();
@@ -312,7 +317,7 @@ void PieceWalk::run() {
         pos = savedPos;
         scanFrom_ = SIZE_MAX;  // the heading's text was cleaned on the first pass
         depth = savedDepth;
-        } else {
+      } else {
         pos = mark + step_;
       }
     }
@@ -340,8 +345,8 @@ void writePieceText(WordSettings* settings, WordBody* body, const WordPiece& pie
   PieceWalk(settings, body, piece, &window, out).run();
 }
 
-int writePiece(WordSettings* settings, CompoundFile* compound, FILE* input,
-               uint32_t documentEntry, WordBody* body, const WordPiece& piece, FILE* out) {
+int writePiece(WordSettings* settings, CompoundFile* compound, FILE* input, uint32_t documentEntry,
+               WordBody* body, const WordPiece& piece, FILE* out) {
   if (settings->reverseEndian) {
     // The squeeze moves bytes across the whole piece: it is read whole.
     size_t length = 0;

@@ -32,8 +32,8 @@ struct WordBody {
 // Reads the piece from "WordDocument" (only the part that lies inside the stream)
 // and writes its text. Returns 0, or -5 when nothing of it can be read or, with
 // reverse endian on, its length is odd.
-int writePiece(WordSettings* settings, CompoundFile* compound, FILE* input,
-               uint32_t documentEntry, WordBody* body, const WordPiece& piece, FILE* out);
+int writePiece(WordSettings* settings, CompoundFile* compound, FILE* input, uint32_t documentEntry,
+               WordBody* body, const WordPiece& piece, FILE* out);
 
 // The walk of writePiece over bytes already read.
 void writePieceText(WordSettings* settings, WordBody* body, const WordPiece& piece,

@@ -31,8 +31,8 @@ std::string Wide(const std::string& narrow) {
 
 std::string WriteText(WordSettings* settings, std::string text, bool wide, bool escape = true) {
   FILE* out = std::tmpfile();
-  writeWordText(settings, reinterpret_cast<unsigned char*>(&text[0]), text.size(), wide, true,
-                true, out, escape);
+  writeWordText(settings, reinterpret_cast<unsigned char*>(&text[0]), text.size(), wide, true, true,
+                out, escape);
   return Captured(out);
 }
 
@@ -44,17 +44,30 @@ TEST(WriteWordText, CleaningEscapingAndTables) {
   const std::string table = "<table border='0'>\n<tr>\n";
   const Case cases[] = {
       {false, false, false, "3 < 5 & it's\x1f\xa0x", "3 &lt; 5 & it\"s- x\n"},
-      {false, false, false, "a\x07" "b\x0b\x93q\x94", "a\tb\r\"q\"\n"},
+      {false, false, false,
+       "a\x07"
+       "b\x0b\x93q\x94",
+       "a\tb\r\"q\"\n"},
       {false, false, true, "A<\x0c\x01", "A&lt;\r \n"},
       // Long enough to be scanned eight bytes at a time.
-      {false, false, false, "0123456789<abcdefgh>ijklmnop'q\x1fr=s\x85", "0123456789&lt;abcdefgh&gt;ijklmnop\"q-r=s.\n"},
+      {false, false, false, "0123456789<abcdefgh>ijklmnop'q\x1fr=s\x85",
+       "0123456789&lt;abcdefgh&gt;ijklmnop\"q-r=s.\n"},
       {false, false, true, "0123456789abcdef\x1egh\xa0", "0123456789abcdef-gh \n"},
-      {true, false, false, "ab\x07" "cd\x07\x07", table + "<td>ab</td><td>cd</td>\n</tr>\n</table>\n"},
+      {true, false, false,
+       "ab\x07"
+       "cd\x07\x07",
+       table + "<td>ab</td><td>cd</td>\n</tr>\n</table>\n"},
       // One-letter cells keep their letter; text after the last row follows the table.
-      {true, false, false, "a\x07" "b\x07\x07" "c\x07\x07next",
+      {true, false, false,
+       "a\x07"
+       "b\x07\x07"
+       "c\x07\x07next",
        table + "<td>a</td><td>b</td>\n</tr>\n<tr>\n<td>c</td>\n</tr>\n</table>next\n"},
       {true, false, true, "x\x07y<\x07\x07", table + "<td>x</td><td>y&lt;</td>\n</tr>\n</table>\n"},
-      {false, true, false, "a\x07" "b\x07\x07", "a\nb\n\n\n"},
+      {false, true, false,
+       "a\x07"
+       "b\x07\x07",
+       "a\nb\n\n\n"},
   };
   for (const Case& c : cases) {
     WordSettings settings;
@@ -74,8 +87,8 @@ std::string WalkPiece(const std::string& narrow, bool wide, std::vector<Paragrap
   WordPiece piece{0, 0x800, static_cast<uint32_t>(text.size()), wide};
   WordBody body(&pages, &headings);
   FILE* out = std::tmpfile();
-  writePieceText(&settings, &body, piece, reinterpret_cast<unsigned char*>(&text[0]),
-                 text.size(), out);
+  writePieceText(&settings, &body, piece, reinterpret_cast<unsigned char*>(&text[0]), text.size(),
+                 out);
   return Captured(out);
 }
 
@@ -92,9 +105,12 @@ TEST(WritePiece, FieldsHeadingsAndPageAnchors) {
       {"Intro\rBody\r", false, {{0x800, 0x806, 1}}, "\n<a name=\"Intro\"></a>\n\nIntro\nBody\n"},
       {"Intro\rBody\r", true, {{0x800, 0x80C, 2}}, "\n<a name=\"Intro\"></a>\n\nIntro\nBody\n"},
       {" !! \rX\r", false, {{0x800, 0x805, 1}}, " !! \nX\n"},
-      {"A\r\x0c" "B\r", true, none, "A\n<a name=\"Page 1\"></a>\n\nB\n"},
-      {"A\r\x0c" "B\r", false, none,
-       "<a name=\"Page 1\"></a>\nA\n<a name=\"Page 2\"></a>\n\nB\n"},
+      {"A\r\x0c"
+       "B\r",
+       true, none, "A\n<a name=\"Page 1\"></a>\n\nB\n"},
+      {"A\r\x0c"
+       "B\r",
+       false, none, "<a name=\"Page 1\"></a>\nA\n<a name=\"Page 2\"></a>\n\nB\n"},
       {"one\x0btwo", false, none, "one\ntwo"},
       // The anchor runs to the first paragraph end outside a field; the field is
       // counted once although the heading is walked twice.

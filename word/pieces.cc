@@ -92,8 +92,7 @@ bool readPieceTable(CompoundFile* compound, FILE* input, uint32_t tableEntry,
   return parsePieceTable(part.get(), length, pieces);
 }
 
-bool parseParagraphPage(const unsigned char* page, bool keepAll,
-                        std::vector<ParagraphRun>* runs) {
+bool parseParagraphPage(const unsigned char* page, bool keepAll, std::vector<ParagraphRun>* runs) {
   // The last byte counts the runs; it is not part of any entry.
   ByteReader r(page, kPageSize);
   const size_t count = page[kPageSize - 1];
@@ -131,8 +130,8 @@ bool readParagraphRuns(CompoundFile* compound, FILE* input, const unsigned char*
     uint64_t offset = static_cast<uint64_t>(pageNumber & 0xFFFFFF) * kPageSize;
     if (offset >= fileSize) return false;
     if (offset > 0xFFFFFFFFu - kPageSize) continue;
-    MallocPtr<unsigned char> page(ReadStreamRange(compound, input, documentEntry,
-                                                  static_cast<uint32_t>(offset), kPageSize));
+    MallocPtr<unsigned char> page(
+        ReadStreamRange(compound, input, documentEntry, static_cast<uint32_t>(offset), kPageSize));
     if (!page) continue;
     if (!parseParagraphPage(page.get(), keepAll, runs)) return false;
   }

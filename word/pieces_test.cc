@@ -144,7 +144,13 @@ TEST(SqueezeReversedPairs, SwapsPairsAndDropsZeros) {
     bool ok;
   };
   const Case cases[] = {
-      {std::string("\x82\x88" "a\0", 4), std::string("\x88\x82" "a\0", 4), true},
+      {std::string("\x82\x88"
+                   "a\0",
+                   4),
+       std::string("\x88\x82"
+                   "a\0",
+                   4),
+       true},
       {std::string("\xb1 \xb2\0", 4), std::string("\xb1\xb2\0\0", 4), true},
       {std::string("\x41 ", 2), std::string(" \x41", 2), true},
       {"abc", "abc", false},

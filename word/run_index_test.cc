@@ -30,7 +30,8 @@ TEST(RunIndex, FirstRunInListOrderHoldingThePosition) {
     for (uint32_t position = 0; position < 50; ++position) {
       int64_t expected = -1;
       for (size_t i = 0; i < spans.size() && expected < 0; ++i) {
-        if (spans[i].begin <= position && position < spans[i].end) expected = static_cast<int64_t>(i);
+        if (spans[i].begin <= position && position < spans[i].end)
+          expected = static_cast<int64_t>(i);
       }
       EXPECT_EQ(index.find(position), expected) << "round " << round << " at " << position;
     }

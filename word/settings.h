@@ -17,20 +17,20 @@ extern const char kWordDefaultXmlHeader[];  // "\n<document>\n"
 extern const char kWordDefaultXmlFooter[];  // "\n</document>\n"
 
 struct WordSettings {
-  CharsetId outputCharset = CHARSET_ASCII;    // OutputCharSet ("ASCII"); 0 when empty
-  CharsetId fileNameCharset = CHARSET_ASCII;  // FileNameFromCharSet (the OutputCharSet text)
-  std::string xmlHeader;                      // contents of the XMLHeaderFile file
-  bool formatTables = false;                  // FormatTables
-  std::string tablesDirectory;                // CharsetConvTablesDirectory (".")
-  bool breakTables = false;                   // BreakTables
-  bool reverseEndian = false;                 // ReverseEndian; also set by the head
+  CharsetId outputCharset = CHARSET_ASCII;     // OutputCharSet ("ASCII"); 0 when empty
+  CharsetId fileNameCharset = CHARSET_ASCII;   // FileNameFromCharSet (the OutputCharSet text)
+  std::string xmlHeader;                       // contents of the XMLHeaderFile file
+  bool formatTables = false;                   // FormatTables
+  std::string tablesDirectory;                 // CharsetConvTablesDirectory (".")
+  bool breakTables = false;                    // BreakTables
+  bool reverseEndian = false;                  // ReverseEndian; also set by the head
   std::vector<std::string> sameExtensionList;  // TrelConvertSameExtentsionHeaderCSVs
-  bool outputXml = false;                     // OutputXML
-  std::unique_ptr<StyleRenameMap> renameMap;  // built from XMLRenameStyleFile
-  bool hasRenameDefault = false;              // XMLRenameStyleDefault is set
+  bool outputXml = false;                      // OutputXML
+  std::unique_ptr<StyleRenameMap> renameMap;   // built from XMLRenameStyleFile
+  bool hasRenameDefault = false;               // XMLRenameStyleDefault is set
   std::string renameDefault;
-  std::string xmlFooter;                      // XMLFooter
-  CharsetContext context = {nullptr, -1};     // tablesDirectory, hint -1
+  std::string xmlFooter;                   // XMLFooter
+  CharsetContext context = {nullptr, -1};  // tablesDirectory, hint -1
 
   // The context of every conversion of text in the body.
   const CharsetContext* charsetContext() {

@@ -13,7 +13,13 @@ std::string styleTagName(const WordSettings& settings, const std::string& name) 
   std::string tag = "text-" + name;
   for (size_t i = 5; i < tag.size(); ++i) {
     switch (tag[i]) {
-      case ':': case ' ': case ';': case '/': case '\\': case ',': case '#':
+      case ':':
+      case ' ':
+      case ';':
+      case '/':
+      case '\\':
+      case ',':
+      case '#':
         tag[i] = '-';
         break;
       default:
@@ -51,8 +57,8 @@ StyleNames parseStyleNames(const WordSettings& settings, const unsigned char* sh
     int32_t convertedLength = 0;
     std::string name;
     if (chars > 0 && ConvertCharset(CHARSET_UCS2, CHARSET_UTF8, sheet + nameAt + 2,
-                                    static_cast<int32_t>(2 * chars), &converted,
-                                    &convertedLength, &context) == CHARSET_OK) {
+                                    static_cast<int32_t>(2 * chars), &converted, &convertedLength,
+                                    &context) == CHARSET_OK) {
       name.assign(converted, static_cast<size_t>(convertedLength));
     }
     std::free(converted);

@@ -25,12 +25,10 @@ std::string styleTagName(const WordSettings& settings, const std::string& name);
 // Styles start at s + 2: a 16-bit size z, b fixed bytes, then the name as a 16-bit
 // count n and n UTF-16 characters (taken when they lie inside the style and the
 // stylesheet); the next style starts z + 2 bytes further.
-StyleNames parseStyleNames(const WordSettings& settings, const unsigned char* sheet,
-                           size_t length);
+StyleNames parseStyleNames(const WordSettings& settings, const unsigned char* sheet, size_t length);
 // Reads the stylesheet (offset and length below fileSize) from the table stream;
 // an empty table when it cannot be read.
 StyleNames readStyleNames(const WordSettings& settings, CompoundFile* compound, FILE* input,
-                          uint32_t tableEntry, uint32_t offset, uint32_t length,
-                          uint64_t fileSize);
+                          uint32_t tableEntry, uint32_t offset, uint32_t length, uint64_t fileSize);
 
 #endif  // LUMEN_WORD_STYLE_NAMES_H_

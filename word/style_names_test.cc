@@ -28,11 +28,10 @@ TEST(StyleNames, RenameFileRules) {
   std::string many;
   for (int i = 0; i < 19998; ++i) many += "s" + std::to_string(i) + "\n";
   const Case cases[] = {
-      {"a\nb\nc\n", 0},          // odd count
-      {"a\nx\na\ny\n", 1},       // the first pair wins
-      {" a \n\n\n b\n", 1},      // blanks are kept, empty lines skipped
-      {many, 9999},
-      {many + "t\nu\n", 0},      // 20000 lines
+      {"a\nb\nc\n", 0},                            // odd count
+      {"a\nx\na\ny\n", 1},                         // the first pair wins
+      {" a \n\n\n b\n", 1},                        // blanks are kept, empty lines skipped
+      {many, 9999},         {many + "t\nu\n", 0},  // 20000 lines
   };
   for (const Case& c : cases) {
     auto map = buildStyleRenameMapFromText(c.text);
@@ -53,7 +52,9 @@ TEST(StyleNames, MapGrowsPastFiveItemsPerBucket) {
   EXPECT_EQ(map.find("k50001"), nullptr);
 }
 
-std::string Put16(uint16_t v) { return std::string{static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)}; }
+std::string Put16(uint16_t v) {
+  return std::string{static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)};
+}
 
 // A stylesheet: header of size 4 with the count and a fixed part of 2 bytes, then
 // the given styles (size, fixed part, counted UTF-16 name).
@@ -71,8 +72,8 @@ TEST(StyleNames, StylesheetBounds) {
   WordSettings settings;
   settings.tablesDirectory = LUMEN_SOURCE_DIR "/tables";
   std::string sheet = Sheet({"Normal", "Heading 1"});
-  StyleNames names = parseStyleNames(settings, reinterpret_cast<const unsigned char*>(sheet.data()),
-                                     sheet.size());
+  StyleNames names =
+      parseStyleNames(settings, reinterpret_cast<const unsigned char*>(sheet.data()), sheet.size());
   ASSERT_EQ(names.size(), 2u);
   EXPECT_EQ(names[0].value_or("?"), "text-Normal");
   EXPECT_EQ(names[1].value_or("?"), "text-Heading-1");
@@ -80,14 +81,14 @@ TEST(StyleNames, StylesheetBounds) {
   // The last style's name reaches past the stylesheet: its slot stays empty.
   sheet = Sheet({"Normal", "Heading 1"});
   sheet.resize(sheet.size() - 3);
-  names = parseStyleNames(settings, reinterpret_cast<const unsigned char*>(sheet.data()),
-                          sheet.size());
+  names =
+      parseStyleNames(settings, reinterpret_cast<const unsigned char*>(sheet.data()), sheet.size());
   ASSERT_EQ(names.size(), 2u);
   EXPECT_TRUE(names[0]);
   EXPECT_FALSE(names[1]);
   // Shorter than its header, or empty.
-  EXPECT_TRUE(parseStyleNames(settings, reinterpret_cast<const unsigned char*>(sheet.data()), 3)
-                  .empty());
+  EXPECT_TRUE(
+      parseStyleNames(settings, reinterpret_cast<const unsigned char*>(sheet.data()), 3).empty());
   EXPECT_TRUE(parseStyleNames(settings, nullptr, 0).empty());
 }
 

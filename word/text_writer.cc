@@ -136,7 +136,8 @@ void writeTable(WordSettings* settings, const Units& units, bool wide, FILE* out
   std::fputs("</table>", out);
   // Text after the last row (the paragraph that follows the table) is not part of
   // the table; it is written after it.
-  if (pos < units.length) writePlain(settings, units.text + pos, units.length - pos, wide, out, escape);
+  if (pos < units.length)
+    writePlain(settings, units.text + pos, units.length - pos, wide, out, escape);
 }
 
 }  // namespace

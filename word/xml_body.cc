@@ -22,17 +22,16 @@ void addElement(WordSettings* settings, const unsigned char* bytes, size_t lengt
     if (length > 0x7FFFFFFF) return;
     char* converted = nullptr;
     int32_t convertedLength = 0;
-    if (ConvertCharset(CHARSET_UCS2, settings->outputCharset, bytes,
-                       static_cast<int32_t>(length), &converted, &convertedLength,
-                       settings->charsetContext()) == CHARSET_OK &&
+    if (ConvertCharset(CHARSET_UCS2, settings->outputCharset, bytes, static_cast<int32_t>(length),
+                       &converted, &convertedLength, settings->charsetContext()) == CHARSET_OK &&
         converted != nullptr) {
       element.text.assign(converted, static_cast<size_t>(convertedLength));
     }
     std::free(converted);
   } else {
     const void* zero = std::memchr(bytes, 0, length);
-    size_t kept = zero ? static_cast<size_t>(static_cast<const unsigned char*>(zero) - bytes)
-                       : length;
+    size_t kept =
+        zero ? static_cast<size_t>(static_cast<const unsigned char*>(zero) - bytes) : length;
     element.text.assign(reinterpret_cast<const char*>(bytes), kept);
   }
   if (!element.text.empty()) elements->push_back(std::move(element));
@@ -88,9 +87,8 @@ void closeStyleTag(FILE* out, const ParagraphRun& run, const StyleNames& names) 
   std::fprintf(out, "\n</%s>\n", tagOf(run, names));
 }
 
-void cutPiece(WordSettings* settings, const std::vector<ParagraphRun>& runs,
-              const WordPiece& piece, const unsigned char* bytes, size_t length,
-              std::vector<TextElement>* elements) {
+void cutPiece(WordSettings* settings, const std::vector<ParagraphRun>& runs, const WordPiece& piece,
+              const unsigned char* bytes, size_t length, std::vector<TextElement>* elements) {
   if (runs.empty() || runs.front().start > piece.offset) return;
   size_t run = 0;
   while (run + 1 < runs.size() && runs[run + 1].start <= piece.offset) ++run;

@@ -26,9 +26,8 @@ struct TextElement {
 // Cuts a piece's bytes at the ends of the runs from its own on, appending the
 // non-empty elements: 16-bit cuts converted to the output character set, 8-bit
 // cuts up to their first 0 byte. A piece before the first run is skipped.
-void cutPiece(WordSettings* settings, const std::vector<ParagraphRun>& runs,
-              const WordPiece& piece, const unsigned char* bytes, size_t length,
-              std::vector<TextElement>* elements);
+void cutPiece(WordSettings* settings, const std::vector<ParagraphRun>& runs, const WordPiece& piece,
+              const unsigned char* bytes, size_t length, std::vector<TextElement>* elements);
 
 // Writes the body and, unless there are no runs (then each piece is written as
 // "<P>" text "</P>" and nothing follows), the XMLFooter text. Returns 0.

@@ -16,10 +16,12 @@ TEST(XmlBody, PiecesCutAtRunEnds) {
   const Case cases[] = {
       {"two runs", {{0x800, 0x804, 1}, {0x804, 0x80A, 2}}, {{"abcd", 0}, {"efghij", 1}}},
       {"one run holds it all", {{0x7F0, 0x900, 1}}, {{"abcdefghij", 0}}},
-      {"first run starts before", {{0x700, 0x7F0, 1}, {0x7F0, 0x805, 2}, {0x805, 0x900, 3}},
+      {"first run starts before",
+       {{0x700, 0x7F0, 1}, {0x7F0, 0x805, 2}, {0x805, 0x900, 3}},
        {{"abcde", 1}, {"fghij", 2}}},
       {"runs used up", {{0x800, 0x802, 1}, {0x802, 0x804, 2}}, {{"ab", 0}, {"cdefghij", 1}}},
-      {"a run ending before the piece", {{0x7F0, 0x7F4, 1}, {0x900, 0x950, 2}},
+      {"a run ending before the piece",
+       {{0x7F0, 0x7F4, 1}, {0x900, 0x950, 2}},
        {{"abcdefghij", 1}}},
       {"piece before every run", {{0x900, 0x950, 1}}, {}},
   };
