@@ -293,22 +293,22 @@ TEST_F(WordEndToEnd, HostileLengths) {
   EXPECT_EQ(Convert(styled, kXml),
             StyledXml("text-heading-1", "text-Normal", "text-unknown") + kXmlFoot);
 
-  // A piece placed past the stream, and a 16-bit piece whose length in bytes
-  // does not fit 32 bits: both are skipped.
+  // A piece placed past the stream is skipped; a 16-bit piece whose length in
+  // bytes does not fit 32 bits keeps what the stream holds.
   WordDescription two = Pieces({Text8("Kept\r"), Text16(u"Lost\r")});
   WordStreams past = BuildWordStreams(two), huge = past;
   PokeU32(&past.table, past.pieceTable + 12 + 8 + 2, 0x7FFFFF00);
   PokeU32(&huge.table, huge.pieceTable + 8, 5 + 0x80000002u);
   EXPECT_EQ(Convert(PackWordFile(two, past), ""), Page("Kept\n"));
-  EXPECT_EQ(Convert(PackWordFile(two, huge), ""), Page("Kept\n"));
+  EXPECT_EQ(Convert(PackWordFile(two, huge), ""), Page("Kept\nLost\n"));
 
-  // An older document whose text end lies far past its stream: nothing to write.
+  // An older document whose text end lies far past its stream keeps its text.
   WordDescription older = Pieces({Text8("Old\r")});
   older.flags = 0;
   older.tableStream = false;
   WordStreams far = BuildWordStreams(older);
   PokeU32(&far.document, kFibTextEnd, 0x7FFFFFF0);
-  EXPECT_EQ(Convert(PackWordFile(older, far), ""), Page(""));
+  EXPECT_EQ(Convert(PackWordFile(older, far), ""), Page("Old\n"));
 
   // The runs leave a gap: the first ends inside the first piece, the second
   // starts inside the second piece. The run found for the second piece ends

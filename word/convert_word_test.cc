@@ -145,10 +145,10 @@ TEST_F(ConvertWord, TableStreamChoice) {
   EXPECT_EQ(Body(Build(none)), "a b \n</BODY>\n</HTML>\n");
 }
 
-TEST_F(ConvertWord, OffsetsPastTheStreamSkipWhatCannotBeRead) {
+TEST_F(ConvertWord, OffsetsPastTheStreamKeepWhatIsThere) {
   Doc longPiece;  // the piece claims 100 characters; the stream holds 12
   longPiece.table1 = ComplexPart(100, 0x400);
-  EXPECT_EQ(Body(Build(longPiece)), "\n</BODY>\n</HTML>\n");
+  EXPECT_EQ(Body(Build(longPiece)), "Hello world\n\n</BODY>\n</HTML>\n");
   Doc farPiece;
   farPiece.table1 = ComplexPart(5, 0x7FFFFF00);
   EXPECT_EQ(Body(Build(farPiece)), "\n</BODY>\n</HTML>\n");

@@ -331,9 +331,10 @@ unsigned char* readPieceBytes(CompoundFile* compound, FILE* input, uint32_t docu
   *length = 0;
   uint32_t size = compound->entries[documentEntry].size;
   if (piece.offset >= size || piece.length == 0) return nullptr;
-  // A piece that claims more text than the stream holds cannot be read: skipped.
+  // A piece that claims more text than the stream holds (a damaged or cut file)
+  // keeps what the stream holds: only what cannot be read is dropped.
   uint32_t count = piece.length;
-  if (count > size - piece.offset) return nullptr;
+  if (count > size - piece.offset) count = size - piece.offset;
   unsigned char* bytes = ReadStreamRange(compound, input, documentEntry, piece.offset, count);
   if (bytes != nullptr) *length = count;
   return bytes;
@@ -357,9 +358,8 @@ int writePiece(WordSettings* settings, CompoundFile* compound, FILE* input, uint
   }
   uint32_t size = compound->entries[documentEntry].size;
   if (piece.offset >= size || piece.length == 0) return -5;
-  // A piece that claims more text than the stream holds cannot be read: skipped.
-  if (piece.length > size - piece.offset) return -5;
-  uint32_t length = piece.length;
+  // A piece that claims more text than the stream holds keeps what it holds.
+  uint32_t length = std::min(piece.length, size - piece.offset);
   PieceWindow window(compound, input, documentEntry, piece.offset, length);
   window.load(1);
   if (window.length() == 0) return -5;

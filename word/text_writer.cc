@@ -149,7 +149,7 @@ void writeEscaped(const char* bytes, size_t length, FILE* out, bool escape) {
   }
   static const struct Specials {
     bool is[256] = {};
-    Specials() { is['<'] = is['>'] = is['\''] = true; }
+    Specials() { is[0x3C] = is[0x3E] = is[0x27] = true; }  // < > '
   } kSpecials;
   const unsigned char* text = reinterpret_cast<const unsigned char*>(bytes);
   size_t start = 0;
