@@ -111,11 +111,6 @@ static std::string environmentBlock(const std::string& settings) {
   return block;
 }
 
-int runLumenIn(const std::string& directory, const std::vector<std::string>& arguments,
-               const std::string& environment) {
-  return runProgramIn(directory, LUMEN_BINARY, arguments, environment);
-}
-
 int runProgramIn(const std::string& directory, const std::string& programPath,
                  const std::vector<std::string>& arguments, const std::string& environment) {
   std::string program = programPath;
@@ -175,11 +170,6 @@ static std::string shellQuote(const std::string& text) {
   return quoted + "'";
 }
 
-int runLumenIn(const std::string& directory, const std::vector<std::string>& arguments,
-               const std::string& environment) {
-  return runProgramIn(directory, LUMEN_BINARY, arguments, environment);
-}
-
 int runProgramIn(const std::string& directory, const std::string& program,
                  const std::vector<std::string>& arguments, const std::string& environment) {
   std::string command = "cd " + shellQuote(directory) + " && " + environment + " " +
@@ -215,6 +205,11 @@ FileLock::~FileLock() {
 }
 
 #endif  // _WIN32
+
+int runLumenIn(const std::string& directory, const std::vector<std::string>& arguments,
+               const std::string& environment) {
+  return runProgramIn(directory, LUMEN_BINARY, arguments, environment);
+}
 
 std::string testDataPath(const std::string& name) {
   return std::string(LUMEN_SOURCE_DIR) + "/tests/data/" + name;
@@ -328,45 +323,47 @@ static bool HasLetter(const std::string& word) {
   return false;
 }
 
-// Share of the expected words holding a letter that the output holds, each word
-// counted as often as it is expected (and found).
-std::map<std::string, int> LetterWordsFound(const std::string& output,
-                                            const std::string& expected, bool utf8,
-                                            int* total) {
-  std::map<std::string, int> inOutput;
-  for (const std::string& w : Words(DecodeOutput(output, utf8))) ++inOutput[w];
+namespace {
+
+// The expected words (with lettersOnly, those holding a letter) that the decoded
+// text holds, each counted as often as it is expected and found; *total counts the
+// expected words looked for.
+std::map<std::string, int> WordsFound(const std::string& text, const std::string& expected,
+                                      bool lettersOnly, int* total) {
+  std::map<std::string, int> inText;
+  for (const std::string& w : Words(text)) ++inText[w];
   std::map<std::string, int> found;
   *total = 0;
   for (const std::string& w : Words(expected)) {
-    if (!HasLetter(w)) continue;
+    if (lettersOnly && !HasLetter(w)) continue;
     ++*total;
-    if (inOutput[w] > 0) {
-      --inOutput[w];
+    if (inText[w] > 0) {
+      --inText[w];
       ++found[w];
     }
   }
   return found;
 }
 
+}  // namespace
+
+std::map<std::string, int> LetterWordsFound(const std::string& output,
+                                            const std::string& expected, bool utf8,
+                                            int* total) {
+  return WordsFound(DecodeOutput(output, utf8), expected, true, total);
+}
+
 double WordRecall(const std::string& text, const std::string& expected, bool lettersOnly) {
-  std::map<std::string, int> found;
-  for (const std::string& w : Words(text)) ++found[w];
   int total = 0;
   int hits = 0;
-  for (const std::string& w : Words(expected)) {
-    if (lettersOnly && !HasLetter(w)) continue;
-    ++total;
-    if (found[w] > 0) {
-      --found[w];
-      ++hits;
-    }
-  }
+  for (const auto& word : WordsFound(text, expected, lettersOnly, &total)) hits += word.second;
   return total == 0 ? 1.0 : static_cast<double>(hits) / total;
 }
 
 double LetterRecall(const std::string& output, const std::string& expected, bool utf8) {
   return WordRecall(DecodeOutput(output, utf8), expected, true);
 }
+
 bool IsValidUtf8(const std::string& bytes) {
   for (size_t i = 0; i < bytes.size();) {
     unsigned char c = static_cast<unsigned char>(bytes[i]);
