@@ -12,15 +12,12 @@ constexpr size_t kCountAt = 52;
 constexpr size_t kSearchFrom = 56;
 constexpr uint16_t kNamesMark = 0x0809;
 
-// Writes count - 1 UTF-16 characters at pos through the text writer; false when
-// they reach past the stream.
-bool writeCounted(WordSettings* settings, const unsigned char* stream, size_t length, size_t pos,
-                  size_t count, FILE* out, bool escape) {
-  size_t chars = count > 0 ? count - 1 : 0;
-  if (pos > length || 2 * chars > length - pos) return false;
+// Writes chars UTF-16 characters at pos, which the caller has checked lie inside
+// the stream, through the text writer (which changes them: they are copied).
+void writeChars(WordSettings* settings, const unsigned char* stream, size_t pos, size_t chars,
+                FILE* out, bool escape) {
   std::vector<unsigned char> text(stream + pos, stream + pos + 2 * chars);
   writeWordText(settings, text.data(), text.size(), true, false, false, out, escape);
-  return true;
 }
 
 }  // namespace
@@ -36,7 +33,7 @@ void writeContentsMetaBytes(WordSettings* settings, const unsigned char* stream,
   if (table >= length) return;
   size_t names = table;
   while (names + 2 <= length && r.u16At(names) != kNamesMark) ++names;
-  if (names + 2 > length || names + 4 >= length) return;
+  if (names + 4 >= length) return;
 
   std::vector<uint16_t> offsets;
   unsigned last = 1;
@@ -56,9 +53,9 @@ void writeContentsMetaBytes(WordSettings* settings, const unsigned char* stream,
     size_t valueChars = valueLength > 0 ? valueLength - 1 : 0;
     if (!r.has(name + 8, 2 * nameChars) || !r.has(value + 56, 2 * valueChars)) return;
     std::fputs("<META NAME=\"", out);
-    writeCounted(settings, stream, length, name + 8, nameLength, out, true);
+    writeChars(settings, stream, name + 8, nameChars, out, true);
     std::fputs("_MSM\" CONTENT=\"", out);
-    writeCounted(settings, stream, length, value + 56, valueLength, out, false);
+    writeChars(settings, stream, value + 56, valueChars, out, false);
     std::fputs("\">\n", out);
     name += 2 * nameLength + 8;
     if (!r.has(name, 2) || r.u16At(name) != k + 1) name += 2;

@@ -55,7 +55,7 @@ int convertDocument(WordSettings* settings, CompoundFile* compound, FILE* input,
                                 fib.styleOffset, fib.styleLength, fileSize);
   }
 
-  if (fib.binOffset != 0 && below(fib.binOffset, fileSize) && below(fib.binLength, fileSize) &&
+  if (fib.binOffset != 0 && below(fib.binOffset, fileSize) &&
       fib.binLength < fileSize - fib.binOffset && table >= 0) {
     MallocPtr<unsigned char> bin(ReadStreamRange(compound, input, static_cast<uint32_t>(table),
                                                  fib.binOffset, fib.binLength));

@@ -18,7 +18,7 @@ constexpr uint32_t kFlagsOffset = 0x0A;
 bool parseWordFib(const unsigned char* bytes, size_t length, WordFib* fib) {
   if (bytes == nullptr || length < kFibSize) return false;
   ByteReader r(bytes, length);
-  fib->flags = r.u16At(0x0A);
+  fib->flags = r.u16At(kFlagsOffset);
   fib->flags2 = r.u8At(0x13);
   fib->textStart = r.u32At(0x18);
   fib->textEnd = r.u32At(0x1C);

@@ -207,6 +207,15 @@ void PieceWalk::run() {
   int64_t savedDepth = 0;
   int pageBreakAnchors = 0;
   int64_t& depth = body_->fieldDepth;
+  // Ends the heading's anchor name and goes back to write its text as text.
+  auto closeAnchorAndRewind = [&] {
+    std::fputs("\"></a>\n", out_);
+    headingOpen = false;
+    secondWriting = true;
+    pos = savedPos;
+    scanFrom_ = SIZE_MAX;  // the heading's text was cleaned on the first pass
+    depth = savedDepth;
+  };
 
   for (;;) {
     window_->release(headingOpen && !secondWriting ? std::min(savedPos, pos) : pos);
@@ -275,12 +284,7 @@ void PieceWalk::run() {
     } else if (mark >= none) {
       if (depth == 0) write(pos, none);
       if (!headingOpen || secondWriting) break;
-      std::fputs("\"></a>\n", out_);
-      headingOpen = false;
-      secondWriting = true;
-      pos = savedPos;
-      scanFrom_ = SIZE_MAX;  // the heading's text was cleaned on the first pass
-      depth = savedDepth;
+      closeAnchorAndRewind();
     } else if (mark == fieldBegin.at) {
       if (depth == 0) write(pos, mark);
       ++depth;
@@ -290,7 +294,7 @@ void PieceWalk::run() {
       --depth;
       pos = mark + step_;
     } else {
-      bool restart = false;
+      bool rewind = false;
       if (depth == 0) {
         // A page break after a heading waits until the heading's text is written
         // as text, so that it never lands inside the anchor's name.
@@ -300,28 +304,27 @@ void PieceWalk::run() {
           pageBreakPending = false;
         }
         write(pos, mark);
-        if (headingOpen && secondWriting) {
-          headingOpen = false;
-          secondWriting = false;
-        } else if (headingOpen) {
-          std::fputs("\"></a>\n", out_);
-          headingOpen = false;
-          secondWriting = true;
-          restart = true;
+        rewind = headingOpen && !secondWriting;
+        if (rewind) {
+          closeAnchorAndRewind();
         } else {
+          headingOpen = false;
           secondWriting = false;
         }
         std::fputc('\n', out_);
       }
-      if (restart) {
-        pos = savedPos;
-        scanFrom_ = SIZE_MAX;  // the heading's text was cleaned on the first pass
-        depth = savedDepth;
-      } else {
-        pos = mark + step_;
-      }
+      if (!rewind) pos = mark + step_;
     }
   }
+}
+
+// The count of the piece's bytes that lie inside "WordDocument". A piece that
+// claims more text than the stream holds (a damaged or cut file) keeps what the
+// stream holds: only what cannot be read is dropped.
+uint32_t heldLength(const CompoundFile* compound, uint32_t documentEntry, const WordPiece& piece) {
+  uint32_t size = compound->entries[documentEntry].size;
+  if (piece.offset >= size) return 0;
+  return std::min(piece.length, size - piece.offset);
 }
 
 }  // namespace
@@ -329,12 +332,8 @@ void PieceWalk::run() {
 unsigned char* readPieceBytes(CompoundFile* compound, FILE* input, uint32_t documentEntry,
                               const WordPiece& piece, size_t* length) {
   *length = 0;
-  uint32_t size = compound->entries[documentEntry].size;
-  if (piece.offset >= size || piece.length == 0) return nullptr;
-  // A piece that claims more text than the stream holds (a damaged or cut file)
-  // keeps what the stream holds: only what cannot be read is dropped.
-  uint32_t count = piece.length;
-  if (count > size - piece.offset) count = size - piece.offset;
+  uint32_t count = heldLength(compound, documentEntry, piece);
+  if (count == 0) return nullptr;
   unsigned char* bytes = ReadStreamRange(compound, input, documentEntry, piece.offset, count);
   if (bytes != nullptr) *length = count;
   return bytes;
@@ -356,10 +355,8 @@ int writePiece(WordSettings* settings, CompoundFile* compound, FILE* input, uint
     writePieceText(settings, body, piece, text.get(), length, out);
     return 0;
   }
-  uint32_t size = compound->entries[documentEntry].size;
-  if (piece.offset >= size || piece.length == 0) return -5;
-  // A piece that claims more text than the stream holds keeps what it holds.
-  uint32_t length = std::min(piece.length, size - piece.offset);
+  uint32_t length = heldLength(compound, documentEntry, piece);
+  if (length == 0) return -5;
   PieceWindow window(compound, input, documentEntry, piece.offset, length);
   window.load(1);
   if (window.length() == 0) return -5;

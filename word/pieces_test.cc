@@ -4,15 +4,9 @@
 
 #include <string>
 
-namespace {
+#include "tests/cfb_writer.h"
 
-void Put32(std::string* s, uint32_t v) {
-  for (int i = 0; i < 4; ++i) *s += static_cast<char>((v >> (8 * i)) & 0xFF);
-}
-void Put16(std::string* s, uint16_t v) {
-  *s += static_cast<char>(v & 0xFF);
-  *s += static_cast<char>(v >> 8);
-}
+namespace {
 
 const unsigned char* Bytes(const std::string& s) {
   return reinterpret_cast<const unsigned char*>(s.data());
@@ -23,14 +17,10 @@ const unsigned char* Bytes(const std::string& s) {
 std::string ComplexPart(const std::vector<uint32_t>& positions, const std::vector<uint32_t>& fcs,
                         uint32_t claimedLength = 0) {
   std::string plex;
-  for (uint32_t p : positions) Put32(&plex, p);
-  for (uint32_t fc : fcs) {
-    Put16(&plex, 0);
-    Put32(&plex, fc);
-    Put16(&plex, 0);
-  }
+  for (uint32_t p : positions) plex += LeU32(p);
+  for (uint32_t fc : fcs) plex += LeU16(0) + LeU32(fc) + LeU16(0);
   std::string part("\x01\x03\x00xyz\x02", 7);
-  Put32(&part, claimedLength ? claimedLength : static_cast<uint32_t>(plex.size()));
+  part += LeU32(claimedLength ? claimedLength : static_cast<uint32_t>(plex.size()));
   return part + plex;
 }
 
@@ -109,19 +99,11 @@ TEST(ParagraphPage, StylesAndMalformedEntries) {
 }
 
 TEST(PageRuns, BreakEntriesPointIntoPageDescriptors) {
-  std::string pages;
-  Put32(&pages, 2);
-  Put32(&pages, 0);
-  for (uint16_t number : {5, 6}) {
-    Put16(&pages, number);
-    pages += std::string(8, '\0');
-  }
+  std::string pages = LeU32(2) + LeU32(0);
+  for (uint16_t number : {5, 6}) pages += LeU16(number) + std::string(8, '\0');
   std::string breaks;
-  for (uint32_t cp : {0u, 40u, 90u}) Put32(&breaks, cp);
-  for (uint16_t k : {1, 0}) {
-    Put16(&breaks, k);
-    Put32(&breaks, 0);
-  }
+  for (uint32_t cp : {0u, 40u, 90u}) breaks += LeU32(cp);
+  for (uint16_t k : {1, 0}) breaks += LeU16(k) + LeU32(0);
   std::vector<PageRun> runs;
   ASSERT_TRUE(parsePageRuns(Bytes(pages), pages.size(), Bytes(breaks), breaks.size(), &runs));
   ASSERT_EQ(runs.size(), 2u);

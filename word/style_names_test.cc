@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "tests/cfb_writer.h"
+
 namespace {
 
 TEST(StyleNames, TagNames) {
@@ -52,18 +54,14 @@ TEST(StyleNames, MapGrowsPastFiveItemsPerBucket) {
   EXPECT_EQ(map.find("k50001"), nullptr);
 }
 
-std::string Put16(uint16_t v) {
-  return std::string{static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)};
-}
-
 // A stylesheet: header of size 4 with the count and a fixed part of 2 bytes, then
 // the given styles (size, fixed part, counted UTF-16 name).
 std::string Sheet(const std::vector<std::string>& names, uint16_t sizeBonus = 0) {
-  std::string sheet = Put16(4) + Put16(static_cast<uint16_t>(names.size())) + Put16(2);
+  std::string sheet = LeU16(4) + LeU16(static_cast<uint16_t>(names.size())) + LeU16(2);
   for (const std::string& name : names) {
-    std::string style = Put16(0) + Put16(static_cast<uint16_t>(name.size()));
+    std::string style = LeU16(0) + LeU16(static_cast<uint16_t>(name.size()));
     for (char c : name) style += std::string{c, '\0'};
-    sheet += Put16(static_cast<uint16_t>(style.size() + sizeBonus)) + style;
+    sheet += LeU16(static_cast<uint16_t>(style.size() + sizeBonus)) + style;
   }
   return sheet;
 }

@@ -88,6 +88,25 @@ struct Units {
   }
 };
 
+}  // namespace
+
+CharPtr convertWideText(WordSettings* settings, const unsigned char* text, size_t length,
+                        size_t* convertedLength) {
+  *convertedLength = 0;
+  if (length > 0x7FFFFFFF) return nullptr;
+  char* converted = nullptr;
+  int32_t count = 0;
+  if (ConvertCharset(CHARSET_UCS2, settings->outputCharset, text, static_cast<int32_t>(length),
+                     &converted, &count, settings->charsetContext()) != CHARSET_OK) {
+    std::free(converted);
+    return nullptr;
+  }
+  if (converted != nullptr && count > 0) *convertedLength = static_cast<size_t>(count);
+  return CharPtr(converted);
+}
+
+namespace {
+
 void writePlain(WordSettings* settings, unsigned char* text, size_t length, bool wide, FILE* out,
                 bool escape) {
   if (length == 0) return;
@@ -95,18 +114,9 @@ void writePlain(WordSettings* settings, unsigned char* text, size_t length, bool
     writeEscaped(reinterpret_cast<const char*>(text), length, out, escape);
     return;
   }
-  if (length > 0x7FFFFFFF) return;
-  char* converted = nullptr;
-  int32_t convertedLength = 0;
-  if (ConvertCharset(CHARSET_UCS2, settings->outputCharset, text, static_cast<int32_t>(length),
-                     &converted, &convertedLength, settings->charsetContext()) != CHARSET_OK) {
-    std::free(converted);
-    return;
-  }
-  CharPtr owner(converted);
-  if (converted != nullptr && convertedLength > 0) {
-    writeEscaped(converted, static_cast<size_t>(convertedLength), out, escape);
-  }
+  size_t convertedLength = 0;
+  CharPtr converted(convertWideText(settings, text, length, &convertedLength));
+  if (converted && convertedLength > 0) writeEscaped(converted.get(), convertedLength, out, escape);
 }
 
 // 16-bit text is cut into cells and rows on whole 16-bit units (a byte 7 inside

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdio>
 
+#include "util/memory.h"
 #include "word/settings.h"
 
 // Writes length bytes of text (changed in place) to out.
@@ -23,6 +24,12 @@
 // - addLineFeed: a "\n" follows.
 void writeWordText(WordSettings* settings, unsigned char* text, size_t length, bool wide,
                    bool addLineFeed, bool clean, FILE* out, bool escape);
+
+// length bytes of UCS2 text converted to the output character set, their count
+// in *convertedLength; nullptr when the conversion fails or the text is longer
+// than the converter takes.
+CharPtr convertWideText(WordSettings* settings, const unsigned char* text, size_t length,
+                        size_t* convertedLength);
 
 // Writes bytes to out, escaped as above when asked.
 void writeEscaped(const char* bytes, size_t length, FILE* out, bool escape);

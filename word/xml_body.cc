@@ -4,6 +4,7 @@
 
 #include "util/memory.h"
 #include "word/html_body.h"
+#include "word/text_writer.h"
 
 namespace {
 
@@ -19,15 +20,9 @@ void addElement(WordSettings* settings, const unsigned char* bytes, size_t lengt
   if (length == 0) return;
   TextElement element{std::string(), run};
   if (wide) {
-    if (length > 0x7FFFFFFF) return;
-    char* converted = nullptr;
-    int32_t convertedLength = 0;
-    if (ConvertCharset(CHARSET_UCS2, settings->outputCharset, bytes, static_cast<int32_t>(length),
-                       &converted, &convertedLength, settings->charsetContext()) == CHARSET_OK &&
-        converted != nullptr) {
-      element.text.assign(converted, static_cast<size_t>(convertedLength));
-    }
-    std::free(converted);
+    size_t convertedLength = 0;
+    CharPtr converted(convertWideText(settings, bytes, length, &convertedLength));
+    if (converted) element.text.assign(converted.get(), convertedLength);
   } else {
     const void* zero = std::memchr(bytes, 0, length);
     size_t kept =
@@ -60,16 +55,9 @@ void writeSimpleForm(WordSettings* settings, CompoundFile* compound, FILE* input
     if (!bytes) continue;
     std::fputs("<P>", out);
     if (piece.wide) {
-      char* converted = nullptr;
-      int32_t convertedLength = 0;
-      if (length <= 0x7FFFFFFF &&
-          ConvertCharset(CHARSET_UCS2, settings->outputCharset, bytes.get(),
-                         static_cast<int32_t>(length), &converted, &convertedLength,
-                         settings->charsetContext()) == CHARSET_OK &&
-          converted != nullptr) {
-        std::fwrite(converted, 1, static_cast<size_t>(convertedLength), out);
-      }
-      std::free(converted);
+      size_t convertedLength = 0;
+      CharPtr converted(convertWideText(settings, bytes.get(), length, &convertedLength));
+      if (converted) std::fwrite(converted.get(), 1, convertedLength, out);
     } else {
       std::fwrite(bytes.get(), 1, length, out);
     }
