@@ -121,6 +121,21 @@ inline uint64_t NarrowLanes(uint64_t lanes) {
   return (lanes | (lanes >> 16)) & 0xFFFFFFFFu;
 }
 
+// Writes the low bytes of the eight code units at in to out when all of them
+// are below 0x80 and, unless zeros are allowed, none is 0; false otherwise
+// (nothing written).
+inline bool NarrowEightAscii(const uint8_t* in, bool zerosAllowed, char* out) {
+  constexpr uint64_t kOnes = 0x0001000100010001u;
+  constexpr uint64_t kTops = 0x8000800080008000u;
+  uint64_t low = LoadEight(in);
+  uint64_t high = LoadEight(in + 8);
+  if (((low | high) & 0xFF80FF80FF80FF80u) != 0) return false;
+  // Lanes below 0x80 borrow only from a lane that is 0.
+  if (!zerosAllowed && (((low - kOnes) | (high - kOnes)) & kTops) != 0) return false;
+  StoreEight(NarrowLanes(low) | NarrowLanes(high) << 32, out);
+  return true;
+}
+
 // True when the set writes the characters 1..0x7F as themselves and, with
 // entities, none of them as a reference.
 bool PlainAsciiRange(const uint8_t* reverse, const uint64_t* entities) {
@@ -135,39 +150,33 @@ bool PlainAsciiRange(const uint8_t* reverse, const uint64_t* entities) {
   return std::memcmp(reverse + 1, kIdentity.bytes + 1, 0x7F) == 0;
 }
 
-// Code units [begin, end) of in to the single-byte set of `reverse`; with
-// entities, the members of that set as references. out has room for 8 bytes
-// per code unit (1 without entities). Returns the bytes written. When `plain`
-// (PlainAsciiRange), runs of eight characters 1..0x7F are narrowed at once.
+// Code units to the single-byte set of `reverse`; with kReferences, the members
+// of entities as references. out has room for 8 bytes per code unit (1 without
+// references). Return the bytes written. NarrowUnits takes units [begin, end)
+// of in; when `plain` (PlainAsciiRange), runs of eight characters 1..0x7F are
+// narrowed at once.
+template <bool kReferences>
+inline size_t NarrowUnit(uint16_t unit, const uint8_t* reverse, const uint64_t* entities,
+                         char* out) {
+  if (kReferences && InEntitySet(entities, unit)) return FormatReference(unit, out);
+  uint8_t byte = reverse[unit];
+  *out = static_cast<char>(byte);
+  return byte != 0;
+}
+
 template <bool kReferences>
 size_t NarrowUnits(const uint8_t* in, size_t begin, size_t end, const uint8_t* reverse,
                    const uint64_t* entities, bool plain, char* out) {
-  constexpr uint64_t kHighBits = 0xFF80FF80FF80FF80u;
-  constexpr uint64_t kOnes = 0x0001000100010001u;
-  constexpr uint64_t kTops = 0x8000800080008000u;
   char* start = out;
   size_t i = begin;
   while (i < end) {
-    if (plain && end - i >= 8) {
-      uint64_t low = LoadEight(in + 2 * i);
-      uint64_t high = LoadEight(in + 2 * i + 8);
-      // Lanes below 0x80 borrow only from a lane that is 0.
-      if (((low | high) & kHighBits) == 0 && (((low - kOnes) | (high - kOnes)) & kTops) == 0) {
-        StoreEight(NarrowLanes(low) | NarrowLanes(high) << 32, out);
-        out += 8;
-        i += 8;
-        continue;
-      }
-    }
-    uint16_t unit = LoadUnit(in + 2 * i);
-    ++i;
-    if (kReferences && InEntitySet(entities, unit)) {
-      out += FormatReference(unit, out);
+    if (plain && end - i >= 8 && NarrowEightAscii(in + 2 * i, false, out)) {
+      out += 8;
+      i += 8;
       continue;
     }
-    uint8_t byte = reverse[unit];
-    *out = static_cast<char>(byte);
-    out += byte != 0;
+    out += NarrowUnit<kReferences>(LoadUnit(in + 2 * i), reverse, entities, out);
+    ++i;
   }
   return static_cast<size_t>(out - start);
 }
@@ -185,7 +194,9 @@ int UcsToSingleByte(CharsetId target, const uint8_t* in, size_t length,
     char* out = result->data.get();
     size_t written =
         NarrowUnits<false>(in, 0, units, reverse, nullptr, PlainAsciiRange(reverse, nullptr), out);
-    if (length % 2 != 0 && reverse[in[length - 1]] != 0) out[written++] = reverse[in[length - 1]];
+    if (length % 2 != 0) {
+      written += NarrowUnit<false>(in[length - 1], reverse, nullptr, out + written);
+    }
     out[written] = '\0';
     result->length = written;
     return CHARSET_OK;
@@ -213,12 +224,7 @@ int UcsToSingleByte(CharsetId target, const uint8_t* in, size_t length,
     char* out = result->data.get();
     written += NarrowUnits<true>(in, i, end, reverse, entities, plain, out + written);
     if (end == units && length % 2 != 0) {
-      uint16_t unit = in[length - 1];
-      if (InEntitySet(entities, unit)) {
-        written += FormatReference(unit, out + written);
-      } else if (reverse[unit] != 0) {
-        out[written++] = static_cast<char>(reverse[unit]);
-      }
+      written += NarrowUnit<true>(in[length - 1], reverse, entities, out + written);
       break;
     }
   }
@@ -306,11 +312,7 @@ int UcsToUtf8(const uint8_t* in, size_t length, Result* result) {
   size_t i = length >= 2 && in[0] == 0xFF && in[1] == 0xFE ? 1 : 0;
   for (; i < units; ++i) {
     // Runs of eight code units below 0x80 are narrowed at once.
-    while (units - i >= 8) {
-      uint64_t low = LoadEight(in + 2 * i);
-      uint64_t high = LoadEight(in + 2 * i + 8);
-      if (((low | high) & 0xFF80FF80FF80FF80u) != 0) break;
-      StoreEight(NarrowLanes(low) | NarrowLanes(high) << 32, reinterpret_cast<char*>(out));
+    while (units - i >= 8 && NarrowEightAscii(in + 2 * i, true, reinterpret_cast<char*>(out))) {
       out += 8;
       i += 8;
     }

@@ -50,12 +50,9 @@ bool WorkbookStream::slide(uint64_t position, uint32_t length) {
   // The window now holds [start, start + held): what a failed read leaves.
   windowStart_ = start;
   windowLength_ = held;
-  uint32_t charged = ReadBudget;
-  ReadBudget = 0;
   bool read = held == count ||
               ReadStreamRangeInto(compound_, file_, entry_, static_cast<uint32_t>(start + held),
                                   static_cast<uint32_t>(count - held), window_.get() + held);
-  ReadBudget = charged;
   if (!read) {
     // The stream cannot be read whole: from here on every range is read, and
     // charged, on its own, as if the whole read had never been tried.

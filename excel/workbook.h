@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "charset/code_page.h"
 #include "charset/convert.h"
 #include "excel/output.h"
 #include "excel/settings.h"
@@ -24,7 +25,7 @@ struct ExcelState {
   bool biff8 = true;
   bool versionKnown = false;
   // The workbook's code page, from CODEPAGE; windows-1252 when there is none.
-  uint32_t codePage = 1252;
+  uint32_t codePage = kCodePageWindows1252;
   // How texts are decoded: the output set, and the set of 8-bit characters that
   // the version and the code page give (see updateTextCoding).
   TextCoding coding;

@@ -392,8 +392,8 @@ unsigned char* ReadStreamRangeFromImage(CompoundFile* compound, FILE* file, uint
 
 bool ReadStreamRangeInto(CompoundFile* compound, FILE* file, uint32_t entry, uint32_t offset,
                          uint32_t length, unsigned char* destination) {
-  if (!ChargeBudget(length) || destination == nullptr) return false;
-  return CopyStreamRange(compound, file, entry, offset, length, nullptr, 0, destination);
+  return destination != nullptr &&
+         CopyStreamRange(compound, file, entry, offset, length, nullptr, 0, destination);
 }
 
 unsigned char* ReadStreamRange(CompoundFile* compound, FILE* file, uint32_t entry, uint32_t offset,

@@ -71,7 +71,8 @@ unsigned char* ReadStreamRangeFromImage(CompoundFile* compound, FILE* file, uint
                                         const unsigned char* image, size_t imageLength);
 
 // The same bytes, read from the file into destination (length bytes of room);
-// false on any failure, when destination may hold part of them.
+// false on any failure, when destination may hold part of them. The read budget
+// is left to the caller, who pays for the bytes before reading them.
 bool ReadStreamRangeInto(CompoundFile* compound, FILE* file, uint32_t entry, uint32_t offset,
                          uint32_t length, unsigned char* destination);
 

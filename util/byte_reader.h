@@ -3,6 +3,8 @@
 // Every read is checked against the range. A read that does not fit returns 0 and
 // sets a sticky failure flag, so a parser can read a whole record and test ok() once.
 // Reads either name a position (u16At(pos)) or advance a cursor (u16()).
+// Positions and lengths are taken in 64 bits, so a position a parser computes from
+// counts in the file is checked whole, even where size_t is 32 bits wide.
 #ifndef LUMEN_UTIL_BYTE_READER_H_
 #define LUMEN_UTIL_BYTE_READER_H_
 
@@ -22,37 +24,37 @@ class ByteReader {
   void fail() { ok_ = false; }
 
   // True when [pos, pos + n) lies inside the range; never sets the failure flag.
-  bool has(size_t pos, size_t n) const { return pos <= size_ && n <= size_ - pos; }
+  bool has(uint64_t pos, uint64_t n) const { return pos <= size_ && n <= size_ - pos; }
 
-  uint8_t u8At(size_t pos) {
-    if (!need(pos, 1)) return 0;
-    return data_[pos];
+  uint8_t u8At(uint64_t pos) {
+    const uint8_t* p = bytesAt(pos, 1);
+    return p ? p[0] : 0;
   }
-  uint16_t u16At(size_t pos) {
-    if (!need(pos, 2)) return 0;
-    return static_cast<uint16_t>(data_[pos] | (data_[pos + 1] << 8));
+  uint16_t u16At(uint64_t pos) {
+    const uint8_t* p = bytesAt(pos, 2);
+    return p ? static_cast<uint16_t>(p[0] | (p[1] << 8)) : 0;
   }
-  uint32_t u32At(size_t pos) {
-    if (!need(pos, 4)) return 0;
-    return static_cast<uint32_t>(data_[pos]) | (static_cast<uint32_t>(data_[pos + 1]) << 8) |
-           (static_cast<uint32_t>(data_[pos + 2]) << 16) |
-           (static_cast<uint32_t>(data_[pos + 3]) << 24);
+  uint32_t u32At(uint64_t pos) {
+    const uint8_t* p = bytesAt(pos, 4);
+    if (p == nullptr) return 0;
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
   }
-  uint64_t u64At(size_t pos) {
+  uint64_t u64At(uint64_t pos) {
     if (!need(pos, 8)) return 0;
     return static_cast<uint64_t>(u32At(pos)) | (static_cast<uint64_t>(u32At(pos + 4)) << 32);
   }
   // IEEE 754 double stored little-endian.
-  double f64At(size_t pos) {
+  double f64At(uint64_t pos) {
     uint64_t bits = u64At(pos);
     double value;
     std::memcpy(&value, &bits, sizeof value);
     return value;
   }
   // Pointer to n bytes at pos, or nullptr (and failure) when they are not all inside.
-  const uint8_t* bytesAt(size_t pos, size_t n) {
+  const uint8_t* bytesAt(uint64_t pos, uint64_t n) {
     if (!need(pos, n)) return nullptr;
-    return data_ + pos;
+    return data_ + static_cast<size_t>(pos);
   }
 
   // Cursor reads: read at the cursor and advance it past the bytes read.
@@ -67,7 +69,7 @@ class ByteReader {
   const uint8_t* bytes(size_t n) { const uint8_t* p = bytesAt(pos_, n); skip(n); return p; }
 
  private:
-  bool need(size_t pos, size_t n) {
+  bool need(uint64_t pos, uint64_t n) {
     if (has(pos, n)) return true;
     ok_ = false;
     return false;

@@ -17,10 +17,13 @@ TEST(ByteReader, LittleEndianAtPositions) {
 
 TEST(ByteReader, ReadsPastTheEndFailAndStayFailed) {
   struct Case {
-    size_t pos;
+    uint64_t pos;
     int width;
   };
-  const Case cases[] = {{9, 1}, {8, 2}, {6, 4}, {2, 8}, {SIZE_MAX, 1}, {SIZE_MAX - 1, 4}};
+  // Positions past 32 bits must fail too, not wrap onto the range where size_t is narrow.
+  const Case cases[] = {{9, 1},          {8, 2},         {6, 4},
+                        {2, 8},          {SIZE_MAX, 1},  {SIZE_MAX - 1, 4},
+                        {1ull << 32, 1}, {(1ull << 32) + 2, 4}, {UINT64_MAX - 3, 8}};
   for (const Case& c : cases) {
     ByteReader reader(kBytes, sizeof kBytes);
     uint64_t value = c.width == 1 ? reader.u8At(c.pos)
@@ -51,6 +54,9 @@ TEST(ByteReader, BytesAndEmptyRanges) {
   ByteReader reader(kBytes, sizeof kBytes);
   EXPECT_TRUE(reader.has(9, 0));
   EXPECT_FALSE(reader.has(10, 0));
+  EXPECT_FALSE(reader.has(1ull << 32, 1));
+  EXPECT_FALSE(reader.has(1, UINT64_MAX));
+  EXPECT_EQ(reader.bytesAt(0, (1ull << 32) + 1), nullptr);
   EXPECT_EQ(reader.bytesAt(4, 6), nullptr);
   ByteReader empty(nullptr, 100);
   EXPECT_EQ(empty.size(), 0u);
