@@ -15,22 +15,6 @@ constexpr size_t kRunEntrySize = 13;
 constexpr size_t kBreakEntrySize = 6;
 constexpr size_t kPageDescriptorSize = 10;
 
-// Reads at 64-bit positions, so that positions computed from counts in the file
-// never wrap before they are checked.
-struct WideReader {
-  ByteReader reader;
-  bool u32(uint64_t pos, uint32_t* value) {
-    if (pos > reader.size() || !reader.has(static_cast<size_t>(pos), 4)) return false;
-    *value = reader.u32At(static_cast<size_t>(pos));
-    return true;
-  }
-  bool u16(uint64_t pos, uint16_t* value) {
-    if (pos > reader.size() || !reader.has(static_cast<size_t>(pos), 2)) return false;
-    *value = reader.u16At(static_cast<size_t>(pos));
-    return true;
-  }
-};
-
 bool isHeadingStyle(uint16_t style) { return style >= 1 && style <= 3; }
 
 }  // namespace
@@ -40,28 +24,29 @@ bool parsePieceTable(const unsigned char* bytes, size_t length, std::vector<Word
   uint64_t pos = 0;
   for (;;) {
     if (pos >= length) return false;
-    uint8_t kind = r.u8At(static_cast<size_t>(pos));
+    uint8_t kind = r.u8At(pos);
     pos += 1;
     if (kind == kPieceTableBlock) break;
     if (kind != kPropertyBlock || pos + 2 > length) return false;
-    pos += 2 + static_cast<uint64_t>(r.u16At(static_cast<size_t>(pos)));
+    pos += 2 + static_cast<uint64_t>(r.u16At(pos));
   }
   if (pos + 4 > length) return false;
-  uint32_t plexLength = r.u32At(static_cast<size_t>(pos));
+  uint32_t plexLength = r.u32At(pos);
   pos += 4;
   if (plexLength < 4) return false;
   // The plex may claim more than the stream holds: the pieces it holds are kept.
-  size_t held = length - static_cast<size_t>(pos);
+  size_t held = length - pos;
   if (plexLength < held) held = plexLength;
-  WideReader plex{ByteReader(bytes + pos, held)};
+  // Positions are 64-bit, so that those computed from counts in the file never
+  // wrap before they are checked.
+  ByteReader plex(bytes + pos, held);
   const uint64_t count = (static_cast<uint64_t>(plexLength) - 4) / 12;
   const uint64_t descriptors = 4 * (count + 1);
   for (uint64_t i = 0; i < count; ++i) {
-    uint32_t first, next, position;
-    if (!plex.u32(4 * i, &first) || !plex.u32(4 * i + 4, &next) ||
-        !plex.u32(descriptors + 8 * i + 2, &position)) {
-      return false;
-    }
+    uint32_t first = plex.u32At(4 * i);
+    uint32_t next = plex.u32At(4 * i + 4);
+    uint32_t position = plex.u32At(descriptors + 8 * i + 2);
+    if (!plex.ok()) return false;
     if (next < first) return false;
     uint32_t chars = next - first;
     WordPiece piece;
@@ -121,12 +106,12 @@ bool readParagraphRuns(CompoundFile* compound, FILE* input, const unsigned char*
                        size_t binLength, uint32_t documentEntry, uint64_t fileSize, bool keepAll,
                        std::vector<ParagraphRun>* runs) {
   if (binLength < 4) return true;
-  WideReader bin{ByteReader(binTable, binLength)};
+  ByteReader bin(binTable, binLength);
   const uint64_t count = (static_cast<uint64_t>(binLength) - 4) / 8;
   const uint64_t pageNumbers = 4 * (count + 1);
   for (uint64_t i = 0; i < count; ++i) {
-    uint32_t pageNumber;
-    if (!bin.u32(pageNumbers + 4 * i, &pageNumber)) break;
+    uint32_t pageNumber = bin.u32At(pageNumbers + 4 * i);
+    if (!bin.ok()) break;
     uint64_t offset = static_cast<uint64_t>(pageNumber & 0xFFFFFF) * kPageSize;
     if (offset >= fileSize) return false;
     if (offset > 0xFFFFFFFFu - kPageSize) continue;
@@ -143,21 +128,17 @@ bool parsePageRuns(const unsigned char* pages, size_t pagesLength, const unsigne
   if (pagesLength < 4 || breaksLength < 4) return false;
   const uint64_t count = (static_cast<uint64_t>(breaksLength) - 4) / kPageDescriptorSize;
   if (count * 4 + 4 >= breaksLength) return false;
-  WideReader breakTable{ByteReader(breaks, breaksLength)};
-  WideReader pageTable{ByteReader(pages, pagesLength)};
-  uint32_t descriptors = pageTable.reader.u32At(0);
+  ByteReader breakTable(breaks, breaksLength);
+  ByteReader pageTable(pages, pagesLength);
+  uint32_t descriptors = pageTable.u32At(0);
   const uint64_t entries = 4 * (count + 1);
   for (uint64_t i = 0; i < count; ++i) {
-    uint32_t first, end;
-    uint16_t descriptor, page;
-    if (!breakTable.u32(4 * i, &first) || !breakTable.u32(4 * i + 4, &end) ||
-        !breakTable.u16(entries + kBreakEntrySize * i, &descriptor)) {
-      return false;
-    }
-    if (descriptor >= descriptors) return false;
-    if (!pageTable.u16(8 + kPageDescriptorSize * static_cast<uint64_t>(descriptor), &page)) {
-      return false;
-    }
+    uint32_t first = breakTable.u32At(4 * i);
+    uint32_t end = breakTable.u32At(4 * i + 4);
+    uint16_t descriptor = breakTable.u16At(entries + kBreakEntrySize * i);
+    if (!breakTable.ok() || descriptor >= descriptors) return false;
+    uint16_t page = pageTable.u16At(8 + kPageDescriptorSize * static_cast<uint64_t>(descriptor));
+    if (!pageTable.ok()) return false;
     runs->push_back(PageRun{false, page, first, end});
   }
   return true;
