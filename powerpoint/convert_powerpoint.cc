@@ -53,12 +53,11 @@ int convertPresentation(const PptSettings& settings, CompoundFile* compound, FIL
                         uint32_t entry, FILE* out) {
   PptStream stream = readPptStream(compound, input, entry);
   if (!settings.outputXml) return writeHtmlTexts(stream, settings, out);
-  SlideState& state = pptSlideState();
+  SlideState state;
   buildSlideMap(stream, &state.map);
   gatherXmlTexts(stream, settings, &state);
   bool written = writeSlides(state, settings, out);
   written = writeText("</" + settings.documentTag + ">\n", out) && written;
-  resetPptSlideState();
   return written ? 0 : kNoOutput;
 }
 
@@ -83,10 +82,9 @@ int convertPowerPoint(const char* inputPath, const char* outputPath, const char*
 
   FilePtr output(openFile(outputPath, "w+b"));
   if (!output) return kNoOutput;
-  resetPptSlideState();
   ScopedTablesDirectory tables(settings.tablesDirectory.c_str());
 
-  if (settings.hasXmlHeader) writeText(settings.xmlHeader, output.get());
+  writeText(settings.xmlHeader, output.get());
   if (settings.outputXml) {
     writeText("<" + settings.documentTag + ">\n", output.get());
   } else {

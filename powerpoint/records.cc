@@ -1,6 +1,5 @@
 #include "powerpoint/records.h"
 
-#include <cstdlib>
 
 #include "util/byte_reader.h"
 #include "util/memory.h"

@@ -51,8 +51,7 @@ void readPptSettings(ConfigFile* config, const char* section, PptSettings* setti
     settings->notesTag = settingString(config, section, "NotesTag", "notes");
     settings->textBoxTag = settingString(config, section, "TextBoxTag", "textbox");
     settings->xmlFooter = settingString(config, section, "XMLFooter", nullptr);
-    settings->hasXmlHeader =
-        settingFileText(config, section, "XMLHeaderFile", &settings->xmlHeader);
+    settingFileText(config, section, "XMLHeaderFile", &settings->xmlHeader);
   }
 
   if (hasStopList && !stopListPath.empty()) settings->stopList = readStopList(stopListPath.c_str());

@@ -23,8 +23,7 @@ struct PptSettings {
   std::string notesTag = "notes";        // NotesTag
   std::string textBoxTag = "textbox";    // TextBoxTag
   std::string xmlFooter;                 // XMLFooter (none)
-  bool hasXmlHeader = false;
-  std::string xmlHeader;  // whole text of the XMLHeaderFile file, when it can be read
+  std::string xmlHeader;                 // whole text of the XMLHeaderFile file (none)
 };
 
 // Reads the keys of `section` (falling back to "Default") in this order:

@@ -119,11 +119,12 @@ void buildSlideMap(const PptStream& stream, SlideMap* map) {
   std::sort(titleMasters.begin(), titleMasters.end());
   std::vector<uint32_t> notesIdOfSlide;  // by slide number
   notesIdOfSlide.push_back(0);
+  uint32_t slideCount = 0;
   for (size_t i = 0; i < map->slideAt.size(); ++i) {
     if (std::binary_search(titleMasters.begin(), titleMasters.end(), map->slideAt[i].first)) {
       continue;
     }
-    map->slideAt[i].second = ++map->slideCount;
+    map->slideAt[i].second = ++slideCount;
     notesIdOfSlide.push_back(collector.notesIds[i] == kUnknown ? 0 : collector.notesIds[i]);
   }
 
@@ -174,22 +175,10 @@ uint32_t slideOfListEntry(const SlideMap& map, uint16_t listInstance, uint32_t p
   return slide != 0 ? slide : ordinal;
 }
 
-SlideState& pptSlideState() {
-  static SlideState state;
-  return state;
-}
-
-void resetPptSlideState() { pptSlideState() = SlideState(); }
-
 SlideEntry* slideEntry(SlideState* state, uint32_t slide, bool create) {
-  if (slide < state->entryOfSlide.size() && state->entryOfSlide[slide] != 0) {
-    return &state->entries[state->entryOfSlide[slide] - 1];
-  }
-  if (!create) return nullptr;
-  if (slide >= state->entryOfSlide.size()) state->entryOfSlide.resize(size_t{slide} + 1, 0);
-  state->entries.emplace_back();
-  state->entryOfSlide[slide] = static_cast<uint32_t>(state->entries.size());
-  return &state->entries.back();
+  auto found = state->entries.find(slide);
+  if (found != state->entries.end()) return &found->second;
+  return create ? &state->entries[slide] : nullptr;
 }
 
 bool writeSlides(const SlideState& state, const PptSettings& settings, FILE* out) {
@@ -201,9 +190,10 @@ bool writeSlides(const SlideState& state, const PptSettings& settings, FILE* out
   auto put = [&](const std::string& text) {
     if (!text.empty() && std::fwrite(text.data(), 1, text.size(), out) != text.size()) ok = false;
   };
-  for (uint32_t slide = 1; slide < state.entryOfSlide.size(); ++slide) {
-    if (state.entryOfSlide[slide] == 0) continue;
-    const SlideEntry& entry = state.entries[state.entryOfSlide[slide] - 1];
+  for (const auto& item : state.entries) {
+    const uint32_t slide = item.first;
+    const SlideEntry& entry = item.second;
+    if (slide == 0) continue;
     put(slideOpen);
     if (!entry.title.empty()) {
       put(titleOpen);

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -31,7 +32,6 @@ struct SlideMap {
   // Stream position of each persist id (kNoPosition: none); later directories
   // override earlier ones. Persist ids have 20 bits, so this stays small.
   std::vector<uint32_t> persistOffsets;
-  uint32_t slideCount = 0;
 };
 
 constexpr uint32_t kNoPosition = 0xFFFFFFFF;
@@ -51,27 +51,19 @@ uint32_t slideOfListEntry(const SlideMap& map, uint16_t listInstance, uint32_t p
                           uint32_t ordinal);
 
 struct SlideEntry {
-  bool titleClosed = false;  // the closing title tag text was appended
-  std::string body;          // tag texts, body, notes and text box texts
-  std::string title;         // title texts
+  std::string body;   // tag texts, body, notes and text box texts
+  std::string title;  // title texts
 };
 
-// The process-wide state of one conversion: the slide map, the per-slide texts and
-// the skip flag that SlideAtom records set and clear. One conversion at a time.
+// The state of one conversion: the slide map and the per-slide texts.
 struct SlideState {
   SlideMap map;
-  std::vector<SlideEntry> entries;     // in order of creation
-  std::vector<uint32_t> entryOfSlide;  // by slide number: index + 1 in entries, 0 for none
-  bool skip = false;
+  std::map<uint32_t, SlideEntry> entries;  // by slide number
 };
 
 // The entry of a slide, made when missing; nullptr when create is false and the
 // slide has none.
 SlideEntry* slideEntry(SlideState* state, uint32_t slide, bool create);
-
-// The state, reset to empty at the start of each conversion.
-SlideState& pptSlideState();
-void resetPptSlideState();
 
 // Writes every slide entry but slide 0's, in slide order: the slide tag, the title
 // ("<title> text </title>") or "<B>Slide -  N </B>" with the slide number, then

@@ -1,5 +1,6 @@
 #include "powerpoint/text_content.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -11,23 +12,20 @@ namespace {
 constexpr uint32_t kMiniStreamCutoff = 4096;
 constexpr uint64_t kSectorSize = 512;
 
-void writeUpToZero(const uint8_t* bytes, size_t length, FILE* out) {
-  const void* zero = std::memchr(bytes, 0, length);
-  size_t count =
-      zero != nullptr ? static_cast<size_t>(static_cast<const uint8_t*>(zero) - bytes) : length;
-  if (count > 0) std::fwrite(bytes, 1, count, out);
+// Writes a chunk up to its first 0 byte: true when the copy may go on after it.
+bool writeChunk(const uint8_t* bytes, size_t count, FILE* out) {
+  const void* zero = std::memchr(bytes, 0, count);
+  size_t length =
+      zero != nullptr ? static_cast<size_t>(static_cast<const uint8_t*>(zero) - bytes) : count;
+  if (length > 0) std::fwrite(bytes, 1, length, out);
+  return count == kTextContentChunk && bytes[0] != 0;
 }
 
-// The chunks of bytes[0, length): true when the copy may go on after them.
-bool writeChunks(const uint8_t* bytes, size_t length, FILE* out) {
-  size_t position = 0;
-  while (position < length) {
-    size_t count = length - position < kTextContentChunk ? length - position : kTextContentChunk;
-    writeUpToZero(bytes + position, count, out);
-    if (count < kTextContentChunk || bytes[position] == 0) return false;
-    position += count;
+void copyFromMemory(const std::vector<uint8_t>& bytes, FILE* out) {
+  for (size_t position = 0; position < bytes.size(); position += kTextContentChunk) {
+    size_t count = std::min<size_t>(bytes.size() - position, kTextContentChunk);
+    if (!writeChunk(bytes.data() + position, count, out)) return;
   }
-  return true;
 }
 
 void copyFromFile(FILE* input, uint32_t firstSector, FILE* out) {
@@ -36,10 +34,7 @@ void copyFromFile(FILE* input, uint32_t firstSector, FILE* out) {
   if (fileSize <= 0 || start >= static_cast<uint64_t>(fileSize)) return;
   if (std::fseek(input, static_cast<long>(start), SEEK_SET) != 0) return;
   uint8_t chunk[kTextContentChunk];
-  for (;;) {
-    size_t count = std::fread(chunk, 1, sizeof chunk, input);
-    writeUpToZero(chunk, count, out);
-    if (count < sizeof chunk || chunk[0] == 0) return;
+  while (writeChunk(chunk, std::fread(chunk, 1, sizeof chunk, input), out)) {
   }
 }
 
@@ -53,8 +48,7 @@ int copyTextContent(CompoundFile* compound, FILE* input, uint32_t entry, FILE* o
   if (!mini && stream.firstSector == 0) return -5;
   std::fputs("<HTML>\n<BODY>\n", out);
   if (mini) {
-    PptStream bytes = readPptStream(compound, input, entry);
-    writeChunks(bytes.bytes.data(), bytes.bytes.size(), out);
+    copyFromMemory(readPptStream(compound, input, entry).bytes, out);
   } else {
     copyFromFile(input, stream.firstSector, out);
   }

@@ -1,6 +1,5 @@
 #include "powerpoint/walks.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -115,7 +114,7 @@ class XmlWalk : public PptRecordVisitor {
     LevelFlags& flags = flags_.back();
     switch (record.type) {
       case kPptSlideAtom:
-        state_->skip = reader.has(0, 8) && reader.u32At(0) == reader.u32At(4);
+        skip_ = reader.has(0, 8) && reader.u32At(0) == reader.u32At(4);
         break;
       case kPptTextHeaderAtom:
         if (record.length > 0) setFlag(&flags, body[0]);
@@ -131,7 +130,7 @@ class XmlWalk : public PptRecordVisitor {
       case kPptTextBytesAtom:
         // A header describes the text that follows it, so a skipped text uses it up
         // as well as a gathered one.
-        if (!state_->skip) gather(slideOf(path), flags, record, body);
+        if (!skip_) gather(slideOf(path), flags, record, body);
         flags = LevelFlags();
         break;
       default:
@@ -163,22 +162,20 @@ class XmlWalk : public PptRecordVisitor {
                              : flags.notes   ? &settings_.notesTag
                              : flags.textBox ? &settings_.textBoxTag
                                              : nullptr;
-    SlideEntry* entry = slideEntry(state_, slide, tag != nullptr);
-    if (tag != nullptr) entry->body.append("<").append(*tag).append(">\n");
     std::string text = textOf(settings_, record, body);
-    if (!text.empty() && entry == nullptr) entry = slideEntry(state_, slide, true);
-    // An empty text under a header finds the entry its opening tag made.
-    if (entry != nullptr) (flags.title ? entry->title : entry->body).append(text).append("<BR>");
-    if (tag != nullptr) {
-      entry->body.append("</").append(*tag).append(">\n");
-      if (flags.title) entry->titleClosed = true;
-    }
+    // An empty text without a header adds its "<BR>" only to an entry that exists.
+    SlideEntry* entry = slideEntry(state_, slide, tag != nullptr || !text.empty());
+    if (entry == nullptr) return;
+    if (tag != nullptr) entry->body.append("<").append(*tag).append(">\n");
+    (flags.title ? entry->title : entry->body).append(text).append("<BR>");
+    if (tag != nullptr) entry->body.append("</").append(*tag).append(">\n");
   }
 
   const PptSettings& settings_;
   SlideState* state_;
   std::vector<LevelFlags> flags_;  // one per open level, the innermost last
   std::vector<OpenList> lists_;
+  bool skip_ = false;  // set and cleared by each SlideAtom
 };
 
 }  // namespace
