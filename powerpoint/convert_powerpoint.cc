@@ -53,11 +53,13 @@ int convertPresentation(const PptSettings& settings, CompoundFile* compound, FIL
                         uint32_t entry, FILE* out) {
   PptStream stream = readPptStream(compound, input, entry);
   if (!settings.outputXml) return writeHtmlTexts(stream, settings, out);
-  SlideState state;
+  resetPptSlideState();
+  SlideState& state = pptSlideState();
   buildSlideMap(stream, &state.map);
   gatherXmlTexts(stream, settings, &state);
   bool written = writeSlides(state, settings, out);
   written = writeText("</" + settings.documentTag + ">\n", out) && written;
+  resetPptSlideState();  // the texts are not kept past the conversion
   return written ? 0 : kNoOutput;
 }
 

@@ -175,6 +175,13 @@ uint32_t slideOfListEntry(const SlideMap& map, uint16_t listInstance, uint32_t p
   return slide != 0 ? slide : ordinal;
 }
 
+SlideState& pptSlideState() {
+  static SlideState state;
+  return state;
+}
+
+void resetPptSlideState() { pptSlideState() = SlideState(); }
+
 SlideEntry* slideEntry(SlideState* state, uint32_t slide, bool create) {
   auto found = state->entries.find(slide);
   if (found != state->entries.end()) return &found->second;

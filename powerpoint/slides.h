@@ -55,11 +55,17 @@ struct SlideEntry {
   std::string title;  // title texts
 };
 
-// The state of one conversion: the slide map and the per-slide texts.
+// The process-wide state of one conversion: the slide map, the per-slide texts and
+// the skip flag that SlideAtom records set and clear. One conversion at a time.
 struct SlideState {
   SlideMap map;
   std::map<uint32_t, SlideEntry> entries;  // by slide number
+  bool skip = false;
 };
+
+// The state, reset to empty at the start of each conversion.
+SlideState& pptSlideState();
+void resetPptSlideState();
 
 // The entry of a slide, made when missing; nullptr when create is false and the
 // slide has none.

@@ -114,7 +114,7 @@ class XmlWalk : public PptRecordVisitor {
     LevelFlags& flags = flags_.back();
     switch (record.type) {
       case kPptSlideAtom:
-        skip_ = reader.has(0, 8) && reader.u32At(0) == reader.u32At(4);
+        state_->skip = reader.has(0, 8) && reader.u32At(0) == reader.u32At(4);
         break;
       case kPptTextHeaderAtom:
         if (record.length > 0) setFlag(&flags, body[0]);
@@ -130,7 +130,7 @@ class XmlWalk : public PptRecordVisitor {
       case kPptTextBytesAtom:
         // A header describes the text that follows it, so a skipped text uses it up
         // as well as a gathered one.
-        if (!skip_) gather(slideOf(path), flags, record, body);
+        if (!state_->skip) gather(slideOf(path), flags, record, body);
         flags = LevelFlags();
         break;
       default:
@@ -175,7 +175,6 @@ class XmlWalk : public PptRecordVisitor {
   SlideState* state_;
   std::vector<LevelFlags> flags_;  // one per open level, the innermost last
   std::vector<OpenList> lists_;
-  bool skip_ = false;  // set and cleared by each SlideAtom
 };
 
 }  // namespace
