@@ -3,7 +3,6 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 
@@ -40,8 +39,8 @@ std::u16string escapeText(std::u16string_view text, bool attribute) {
 
 class PdfWriter {
  public:
-  PdfWriter(FILE* out, const PdfSettings& settings)
-      : out_(out), settings_(settings), context_{tablesDirectory_.data(), -1} {}
+  // Text is converted with the tables of the directory set by ScopedTablesDirectory.
+  PdfWriter(FILE* out, CharsetId charset) : out_(out), charset_(charset) {}
   PdfWriter(const PdfWriter&) = delete;
   PdfWriter& operator=(const PdfWriter&) = delete;
 
@@ -57,9 +56,9 @@ class PdfWriter {
     }
     char* converted = nullptr;
     int32_t length = 0;
-    if (ConvertCharset(CHARSET_UCS2, settings_.outputCharset, bytes.data(),
-                       static_cast<int32_t>(bytes.size()), &converted, &length,
-                       &context_) == CHARSET_OK) {
+    if (ConvertCharsetWithDefaults(CHARSET_UCS2, charset_, bytes.data(),
+                                   static_cast<int32_t>(bytes.size()), &converted,
+                                   &length) == CHARSET_OK) {
       CharPtr owner(converted);
       if (length > 0) std::fwrite(converted, 1, static_cast<size_t>(length), out_);
     }
@@ -68,9 +67,7 @@ class PdfWriter {
 
  private:
   FILE* out_;
-  const PdfSettings& settings_;
-  std::string tablesDirectory_ = settings_.tablesDirectory;
-  CharsetContext context_;
+  CharsetId charset_;
 };
 
 void writeHead(PdfWriter* writer, const poppler::document& document, const char* input) {
@@ -152,7 +149,8 @@ int convertPdf(const char* input, const char* output, const PdfSettings& setting
 
   FilePtr out(openFile(output, "w+b"));
   if (!out) return kPdfUnreadable;
-  PdfWriter writer(out.get(), settings);
+  ScopedTablesDirectory tables(settings.tablesDirectory.c_str());
+  PdfWriter writer(out.get(), settings.outputCharset);
   if (settings.outputXml) {
     writer.raw(settings.xmlHeader);
     writer.raw("\n");

@@ -37,7 +37,6 @@ if [ ! -e "$windows/pdfconv.dll" ]; then
   echo "no pdfconv.dll in the Windows build: PDFs are not compared"
   pdf='*.no-plug-in'
 fi
-count=0
 for place in "$@"; do
   if [ -d "$place" ]; then
     find "$place" -maxdepth 1 -type f \( -iname '*.doc' -o -iname '*.xls' -o -iname '*.ppt' \

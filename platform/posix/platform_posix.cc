@@ -88,11 +88,8 @@ void* loadLibrary(const char* name) {
   if (std::strchr(name, '/') == nullptr) {
     std::string directory = programDirectory();
     if (!directory.empty()) {
-      std::string beside = directory + "/" + name;
-      if (access(beside.c_str(), F_OK) == 0) {
-        void* library = dlopen(beside.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (library != nullptr) return library;
-      }
+      void* library = dlopen((directory + "/" + name).c_str(), RTLD_NOW | RTLD_LOCAL);
+      if (library != nullptr) return library;
     }
   }
   return dlopen(name, RTLD_NOW | RTLD_LOCAL);
