@@ -39,6 +39,9 @@ char* platformLibraryName(const char* windowsName);
 // Returns 1 when the lock was taken, 0 otherwise.
 int lockWholeFile(FILE* stream);
 int unlockWholeFile(FILE* stream);
+// One attempt at that lock: 1 taken, 0 held by another process (worth another
+// try), -1 not possible at all (no stream, or no locking on this file).
+int tryLockWholeFile(FILE* stream);
 
 // File attributes.
 int pathIsDirectory(const char* path);   // 1 for an accessible directory

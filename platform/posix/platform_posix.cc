@@ -112,34 +112,33 @@ char* platformLibraryName(const char* windowsName) {
   return strdup(name.c_str());
 }
 
-static int lockRange(FILE* stream, short type) {
-  if (stream == nullptr) return 0;
+static struct flock wholeRange(short type) {
   struct flock lock;
   std::memset(&lock, 0, sizeof lock);
   lock.l_type = type;
   lock.l_whence = SEEK_CUR;
   lock.l_start = 0;
   lock.l_len = 0x7FFFFFFF;
-  int fd = fileno(stream);
-  if (type == F_UNLCK) return fcntl(fd, F_SETLK, &lock) == 0 ? 1 : 0;
-  for (int attempt = 0; attempt < 10; ++attempt) {
-    if (attempt > 0) sleepMilliseconds(1000);
-    if (fcntl(fd, F_SETLK, &lock) == 0) return 1;
-    if (errno != EACCES && errno != EAGAIN) return 0;  // locking unsupported: no retry
-  }
-  return 0;
+  return lock;
 }
 
 // A read-only stream can only take a shared lock under POSIX record locking; it
 // still excludes writers, which is what the exclusive lock is for.
-int lockWholeFile(FILE* stream) {
-  if (stream == nullptr) return 0;
-  int mode = fcntl(fileno(stream), F_GETFL);
-  short type = (mode >= 0 && (mode & O_ACCMODE) != O_RDONLY) ? F_WRLCK : F_RDLCK;
-  return lockRange(stream, type);
+int tryLockWholeFile(FILE* stream) {
+  if (stream == nullptr) return -1;
+  int fd = fileno(stream);
+  int mode = fcntl(fd, F_GETFL);
+  struct flock lock =
+      wholeRange((mode >= 0 && (mode & O_ACCMODE) != O_RDONLY) ? F_WRLCK : F_RDLCK);
+  if (fcntl(fd, F_SETLK, &lock) == 0) return 1;
+  return errno == EACCES || errno == EAGAIN ? 0 : -1;  // else locking unsupported
 }
 
-int unlockWholeFile(FILE* stream) { return lockRange(stream, F_UNLCK); }
+int unlockWholeFile(FILE* stream) {
+  if (stream == nullptr) return 0;
+  struct flock lock = wholeRange(F_UNLCK);
+  return fcntl(fileno(stream), F_SETLK, &lock) == 0 ? 1 : 0;
+}
 
 int pathIsDirectory(const char* path) {
   if (path == nullptr || *path == '\0') return 0;

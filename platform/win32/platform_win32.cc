@@ -86,20 +86,14 @@ bool lockTarget(FILE* stream, HANDLE* file, LARGE_INTEGER* start) {
 
 }  // namespace
 
-// The C runtime's _locking promises the same retries, but not every runtime that
-// runs this program keeps the promise; LockFile does what is asked, no more.
-int lockWholeFile(FILE* stream) {
+// The C runtime's _locking promises retries, but not every runtime that runs this
+// program keeps the promise; LockFile does what is asked, no more.
+int tryLockWholeFile(FILE* stream) {
   HANDLE file;
   LARGE_INTEGER start;
-  if (!lockTarget(stream, &file, &start)) return 0;
-  for (int attempt = 0; attempt < 10; ++attempt) {
-    if (attempt > 0) Sleep(1000);
-    if (LockFile(file, start.LowPart, static_cast<DWORD>(start.HighPart), kLockedBytes, 0)) {
-      return 1;
-    }
-    if (GetLastError() != ERROR_LOCK_VIOLATION) return 0;  // not a lock held elsewhere
-  }
-  return 0;
+  if (!lockTarget(stream, &file, &start)) return -1;
+  if (LockFile(file, start.LowPart, static_cast<DWORD>(start.HighPart), kLockedBytes, 0)) return 1;
+  return GetLastError() == ERROR_LOCK_VIOLATION ? 0 : -1;  // else not a lock held elsewhere
 }
 
 int unlockWholeFile(FILE* stream) {
