@@ -1,5 +1,7 @@
 #include "charset/code_page.h"
 
+#include <cstdlib>
+
 namespace {
 
 struct CodePageSet {
@@ -42,11 +44,57 @@ const CodePageSet kCodePages[] = {
     {28604, CHARSET_LATIN6},                 // ISO-8859-14
     {28605, CHARSET_LATIN9},                 // ISO-8859-15
     {32769, CHARSET_ASCII},                  // windows-1252, as workbooks also number it
+    {65001, CHARSET_UTF8},                   // UTF-8
 };
 
 void appendUnit(uint16_t unit, std::string* units) {
   units->push_back(static_cast<char>(unit & 0xFF));
   units->push_back(static_cast<char>(unit >> 8));
+}
+
+bool isC1(uint8_t c) { return c >= 0x80 && c <= 0x9F; }
+
+// UCS-2 units converted to output and appended.
+int appendConverted(CharsetId source, CharsetId output, const void* input, size_t length,
+                    const CharsetContext* context, std::string* out) {
+  if (length == 0) return CHARSET_OK;
+  if (length > INT32_MAX) return CHARSET_NO_MEMORY;
+  char* converted = nullptr;
+  int32_t convertedLength = 0;
+  const int32_t size = static_cast<int32_t>(length);
+  int status = context != nullptr
+                   ? ConvertCharset(source, output, input, size, &converted, &convertedLength,
+                                    context)
+                   : ConvertCharsetWithDefaults(source, output, input, size, &converted,
+                                                &convertedLength);
+  if (converted != nullptr) {
+    out->append(converted, convertedLength > 0 ? static_cast<size_t>(convertedLength) : 0);
+    std::free(converted);
+  }
+  return status;
+}
+
+// Latin-1 going to windows-1252: runs of C1 controls are converted, everything
+// else is copied.
+int latin1ToAscii(const uint8_t* bytes, size_t length, const CharsetContext* context,
+                  std::string* out) {
+  std::string units;
+  size_t i = 0;
+  while (i < length) {
+    size_t run = i;
+    while (run < length && !isC1(bytes[run])) ++run;
+    out->append(reinterpret_cast<const char*>(bytes) + i, run - i);
+    i = run;
+    while (run < length && isC1(bytes[run])) ++run;
+    if (run == i) break;
+    units.clear();
+    for (size_t k = i; k < run; ++k) appendUnit(bytes[k], &units);
+    int status = appendConverted(CHARSET_UCS2, CHARSET_ASCII, units.data(), units.size(),
+                                 context, out);
+    if (status != CHARSET_OK) return status;
+    i = run;
+  }
+  return CHARSET_OK;
 }
 
 }  // namespace
@@ -60,6 +108,9 @@ CharsetId CharsetForCodePage(uint32_t codePage) {
 
 int DecodeToUcs2(CharsetId source, const uint8_t* bytes, size_t length,
                  const char* tablesDirectory, std::string* units) {
+  if (source == CHARSET_UTF8) {
+    return appendConverted(CHARSET_UTF8, CHARSET_UCS2, bytes, length, nullptr, units);
+  }
   if (source == CHARSET_UCS2) {
     units->reserve(units->size() + 2 * length);
     for (size_t i = 0; i < length; ++i) appendUnit(bytes[i], units);
@@ -86,4 +137,26 @@ int DecodeToUcs2(CharsetId source, const uint8_t* bytes, size_t length,
     if (uint16_t unit = forward[code]) appendUnit(unit, units);
   }
   return 0;
+}
+
+CharsetId NarrowCharsetForCodePage(uint32_t codePage) {
+  CharsetId charset = CharsetForCodePage(codePage);
+  return charset >= 0 ? charset : CHARSET_ASCII;
+}
+
+int ConvertNarrowText(CharsetId narrow, CharsetId output, const uint8_t* bytes, size_t length,
+                      const CharsetContext* context, std::string* out) {
+  if (length == 0) return CHARSET_OK;
+  if (narrow == output && narrow != CHARSET_UTF8) {
+    out->append(reinterpret_cast<const char*>(bytes), length);
+    return CHARSET_OK;
+  }
+  if (narrow == CHARSET_UCS2 && output == CHARSET_ASCII) {
+    return latin1ToAscii(bytes, length, context, out);
+  }
+  std::string units;
+  const char* tables = context != nullptr ? context->tablesDirectory : DefaultTablesDirectory();
+  int status = DecodeToUcs2(narrow, bytes, length, tables, &units);
+  if (status != 0) return status;
+  return appendConverted(CHARSET_UCS2, output, units.data(), units.size(), context, out);
 }

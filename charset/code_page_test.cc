@@ -17,6 +17,7 @@ TEST(CodePageTest, NumbersToCharacterSets) {
       {32769, CHARSET_ASCII},   {1251, CHARSET_CYRILLIC},    {20866, CHARSET_CYRILLIC_KOI8},
       {28597, CHARSET_GREEK_ISO}, {932, CHARSET_SHIFTJIS},   {28605, CHARSET_LATIN9},
       {437, -1},                {10000, -1},                 {0, -1},
+      {65001, CHARSET_UTF8},
   };
   for (const auto& c : cases) EXPECT_EQ(CharsetForCodePage(c.codePage), c.charset) << c.codePage;
 }
@@ -42,7 +43,8 @@ TEST_F(CodePageDecodeTest, DecodesThroughTheTables) {
       {"Shift_JIS pairs and single bytes", CHARSET_SHIFTJIS, "\x93\xfa" "a\xb1", 0,
        u"\u65e5a\uff71"},
       {"lead byte at the end dropped", CHARSET_SHIFTJIS, "a\x93", 0, u"a"},
-      {"no table kind", CHARSET_UTF8, "a", -4, u""},
+      {"UTF-8", CHARSET_UTF8, "a\xc3\xa9\xe2\x80\x94", 0, u"a\u00e9\u2014"},
+      {"no table kind", CHARSET_JIS, "a", -4, u""},
   };
   for (const auto& c : cases) {
     std::string units;

@@ -646,10 +646,13 @@ int ConvertCharset(CharsetId source, CharsetId target, const void* input, int32_
   return CHARSET_OK;
 }
 
+const char* DefaultTablesDirectory() {
+  return g_defaultTablesDirectory != nullptr ? g_defaultTablesDirectory : ".";
+}
+
 int ConvertCharsetWithDefaults(CharsetId source, CharsetId target, const void* input,
                                int32_t length, char** output, int32_t* outputLength) {
-  const char* configured = g_defaultTablesDirectory != nullptr ? g_defaultTablesDirectory : ".";
-  CharPtr directory(dupString(configured));
+  CharPtr directory(dupString(DefaultTablesDirectory()));
   if (!directory) {
     if (outputLength != nullptr) *outputLength = 0;
     return CHARSET_NO_MEMORY;

@@ -43,6 +43,9 @@ int ConvertCharsetWithDefaults(CharsetId source, CharsetId target, const void* i
 // A converter sets its configured directory before it writes the document head.
 void SetDefaultTablesDirectory(const char* directory);
 
+// The directory ConvertCharsetWithDefaults uses: the one set, or ".".
+const char* DefaultTablesDirectory();
+
 // Sets the default tables directory for its own lifetime, then restores ".".
 struct ScopedTablesDirectory {
   explicit ScopedTablesDirectory(const char* directory) { SetDefaultTablesDirectory(directory); }

@@ -16,8 +16,6 @@ constexpr uint8_t kOptionExtended = 0x04;
 constexpr uint8_t kOptionRichText = 0x08;
 constexpr uint32_t kMaxUniqueStrings = 999999;
 
-bool isC1(uint8_t c) { return c >= 0x80 && c <= 0x9F; }
-
 }  // namespace
 
 std::string escapeExcelText(const char* bytes, size_t length) {
@@ -137,52 +135,13 @@ size_t readSplitWideString(const uint8_t* body, size_t length, size_t start, uin
 
 ExcelString convertNarrow(const uint8_t* characters, size_t length, const TextCoding& coding) {
   ExcelString result;
-  const char* bytes = reinterpret_cast<const char*>(characters);
-  if (coding.narrow == coding.output) {
-    result.hasText = true;
-    result.text = escapeExcelText(bytes, length);
+  std::string converted;
+  if (ConvertNarrowText(coding.narrow, coding.output, characters, length, coding.context,
+                        &converted) != CHARSET_OK) {
     return result;
   }
-  std::string units;
-  if (coding.narrow == CHARSET_UCS2 && coding.output == CHARSET_ASCII) {
-    // Runs of C1 controls are converted; everything else is windows-1252 already.
-    size_t first = 0;
-    while (first < length && !isC1(characters[first])) ++first;
-    if (first == length) {
-      result.hasText = true;
-      result.text = escapeExcelText(bytes, length);
-      return result;
-    }
-    std::string raw;
-    raw.reserve(length);
-    size_t i = 0;
-    while (i < length) {
-      size_t run = i;
-      while (run < length && !isC1(characters[run])) ++run;
-      raw.append(bytes + i, run - i);
-      i = run;
-      while (run < length && isC1(characters[run])) ++run;
-      if (run == i) break;
-      units.clear();
-      DecodeToUcs2(CHARSET_UCS2, characters + i, run - i, nullptr, &units);
-      if (!convertUnits(reinterpret_cast<const uint8_t*>(units.data()), units.size(), coding,
-                        &raw)) {
-        return result;
-      }
-      i = run;
-    }
-    result.hasText = true;
-    result.text = escapeExcelText(raw.data(), raw.size());
-    return result;
-  }
-  const char* tables = coding.context != nullptr ? coding.context->tablesDirectory : nullptr;
-  if (DecodeToUcs2(coding.narrow, characters, length, tables, &units) != 0) return result;
-  // Every character dropped: present but empty, as a 16-bit text would be.
-  if (units.empty()) {
-    result.hasText = true;
-    return result;
-  }
-  convertWide(reinterpret_cast<const uint8_t*>(units.data()), units.size(), coding, &result);
+  result.hasText = true;
+  result.text = escapeExcelText(converted.data(), converted.size());
   return result;
 }
 
