@@ -6,6 +6,7 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "charset/code_page.h"
 #include "charset/convert.h"
 #include "util/byte_reader.h"
 #include "util/memory.h"
@@ -21,6 +22,7 @@ constexpr uint32_t kLocaleId = 0x80000000;
 constexpr uint32_t kTypeString = 8;
 constexpr uint32_t kTypeString8 = 30;
 constexpr uint32_t kTypeString16 = 31;
+constexpr uint32_t kTypeInt16 = 2;
 
 struct FixedName {
   uint32_t id;
@@ -50,10 +52,61 @@ const char* FixedNameOf(const char* stream, uint32_t id) {
   return nullptr;
 }
 
-// Dictionary names by property id; the first entry for an id wins.
-using Dictionary = std::unordered_map<uint32_t, std::string_view>;
+// Dictionary names by property id, converted to the output set; the first entry
+// for an id wins.
+using Dictionary = std::unordered_map<uint32_t, std::string>;
 
-void ParseDictionary(ByteReader* content, size_t at, Dictionary* dictionary) {
+// How a section stores its 8-bit strings: in `narrow`, or, when its code page is
+// UTF-16, as UTF-16LE units whose length is counted in bytes.
+struct SectionCoding {
+  CharsetId narrow = CHARSET_ASCII;
+  bool utf16 = false;
+  CharsetId output = CHARSET_ASCII;
+};
+
+// The section's code page (property 1, a 16-bit integer); windows-1252 when it
+// has none.
+SectionCoding CodingOf(ByteReader* content, uint32_t count, CharsetId output) {
+  SectionCoding coding;
+  coding.output = output;
+  for (uint32_t i = 0; i < count; ++i) {
+    if (content->u32At(8 * i) != kCodePageId) continue;
+    const size_t at = static_cast<size_t>(content->u32At(8 * i + 4)) - 8;
+    if (!content->has(at, 6) || content->u32At(at) != kTypeInt16) break;
+    const uint32_t codePage = content->u16At(at + 4);
+    coding.utf16 = codePage == kCodePageUtf16;
+    coding.narrow = NarrowCharsetForCodePage(codePage);
+    break;
+  }
+  return coding;
+}
+
+// UTF-16LE units up to the first 0 unit converted; false when the conversion fails.
+bool ConvertUnits(const uint8_t* units, size_t bytes, CharsetId output, std::string* out) {
+  size_t length = 0;
+  while (length + 1 < bytes && (units[length] != 0 || units[length + 1] != 0)) length += 2;
+  if (length == 0) return true;
+  char* converted = nullptr;
+  int32_t convertedLength = 0;
+  int status = ConvertCharsetWithDefaults(CHARSET_UCS2, output, units,
+                                          static_cast<int32_t>(length), &converted,
+                                          &convertedLength);
+  CharPtr owner(converted);
+  if (status != CHARSET_OK) return false;
+  if (converted != nullptr && convertedLength > 0) out->append(converted, convertedLength);
+  return true;
+}
+
+// An 8-bit string of the section: length stored bytes converted to the output set.
+bool ConvertString(const uint8_t* bytes, size_t length, const SectionCoding& coding,
+                   std::string* out) {
+  if (coding.utf16) return ConvertUnits(bytes, length, coding.output, out);
+  return ConvertNarrowText(coding.narrow, coding.output, bytes, length, nullptr, out) ==
+         CHARSET_OK;
+}
+
+void ParseDictionary(ByteReader* content, size_t at, const SectionCoding& coding,
+                     Dictionary* dictionary) {
   if (at > content->size() || content->size() - at < 5) return;
   uint32_t left = content->u32At(at);
   size_t pos = at + 4;
@@ -61,12 +114,23 @@ void ParseDictionary(ByteReader* content, size_t at, Dictionary* dictionary) {
   while (left > 0 && content->has(pos, 8)) {
     const uint32_t id = content->u32At(pos);
     const size_t nameAt = pos + 8;
-    const void* end = std::memchr(base + nameAt, 0, content->size() - nameAt);
-    if (end == nullptr) return;
-    const size_t nameLength = static_cast<const uint8_t*>(end) - (base + nameAt);
-    dictionary->emplace(id,
-                        std::string_view(reinterpret_cast<const char*>(base + nameAt), nameLength));
-    pos = nameAt + nameLength + 1;
+    size_t nameBytes;
+    if (coding.utf16) {
+      // A count of UTF-16 units, the terminator included, then padding to 4 bytes.
+      const uint64_t units = content->u32At(pos + 4);
+      if (!content->has(nameAt, 2 * units)) return;
+      nameBytes = static_cast<size_t>(2 * units);
+      pos = nameAt + nameBytes + (nameBytes % 4 != 0 ? 4 - nameBytes % 4 : 0);
+    } else {
+      const void* end = std::memchr(base + nameAt, 0, content->size() - nameAt);
+      if (end == nullptr) return;
+      nameBytes = static_cast<size_t>(static_cast<const uint8_t*>(end) - (base + nameAt));
+      pos = nameAt + nameBytes + 1;
+    }
+    std::string name;
+    if (dictionary->count(id) == 0 && ConvertString(base + nameAt, nameBytes, coding, &name)) {
+      dictionary->emplace(id, std::move(name));
+    }
     --left;
   }
 }
@@ -74,29 +138,37 @@ void ParseDictionary(ByteReader* content, size_t at, Dictionary* dictionary) {
 constexpr size_t kOverAllowance = SIZE_MAX;
 
 // Decodes the value at content position at into a new text, or nullptr for an
-// unsupported type or a value that does not fit. *cost is the number of content
-// bytes the value took, or kOverAllowance when it would take more than allowance.
-char* DecodeValue(ByteReader* content, size_t at, CharsetId charset, size_t allowance,
+// unsupported type, a value that does not fit or a failed conversion. *cost is the
+// number of content bytes the value took, or kOverAllowance when it would take
+// more than allowance.
+char* DecodeValue(ByteReader* content, size_t at, const SectionCoding& coding, size_t allowance,
                   size_t* cost) {
   if (!content->has(at, 4)) return nullptr;
   const size_t left = content->size() - at;
   const uint32_t type = content->u32At(at);
+  std::string text;
   if (type == kTypeString || type == kTypeString8) {
     if (left <= 8) return nullptr;
-    // The text runs to its terminator or to the end of the content; the stored
-    // length is not trusted.
-    const uint8_t* text = content->data() + at + 8;
-    const size_t room = left - 8 < allowance + 1 ? left - 8 : allowance + 1;
-    const void* end = std::memchr(text, 0, room);
-    const size_t length = end ? static_cast<const uint8_t*>(end) - text : room;
+    const uint8_t* bytes = content->data() + at + 8;
+    size_t length;
+    if (coding.utf16) {
+      // UTF-16 text, its length counted in bytes; what the content holds of it.
+      const uint64_t stored = content->u32At(at + 4);
+      length = stored < left - 8 ? static_cast<size_t>(stored) : left - 8;
+    } else {
+      // The text runs to its terminator or to the end of the content; the stored
+      // length is not trusted.
+      const size_t room = left - 8 < allowance + 1 ? left - 8 : allowance + 1;
+      const void* end = std::memchr(bytes, 0, room);
+      length = end ? static_cast<size_t>(static_cast<const uint8_t*>(end) - bytes) : room;
+    }
     if (length > allowance) {
       *cost = kOverAllowance;
       return nullptr;
     }
+    if (!ConvertString(bytes, length, coding, &text)) return nullptr;
     *cost = length;
-    return dupBytes(text, static_cast<int>(length));
-  }
-  if (type == kTypeString16) {
+  } else if (type == kTypeString16) {
     if (left < 8) return nullptr;
     const uint64_t bytes = uint64_t{content->u32At(at + 4)} * 2;
     if (8 + bytes > left) return nullptr;
@@ -106,7 +178,7 @@ char* DecodeValue(ByteReader* content, size_t at, CharsetId charset, size_t allo
     }
     char* output = nullptr;
     int32_t outputLength = 0;
-    int status = ConvertCharsetWithDefaults(CHARSET_UCS2, charset, content->data() + at + 8,
+    int status = ConvertCharsetWithDefaults(CHARSET_UCS2, coding.output, content->data() + at + 8,
                                             static_cast<int32_t>(bytes), &output, &outputLength);
     if (status != CHARSET_OK || output == nullptr) {
       std::free(output);
@@ -114,8 +186,10 @@ char* DecodeValue(ByteReader* content, size_t at, CharsetId charset, size_t allo
     }
     *cost = static_cast<size_t>(bytes);
     return output;
+  } else {
+    return nullptr;
   }
-  return nullptr;
+  return dupBytes(text.data(), static_cast<int>(text.size()));
 }
 
 void AppendPair(PtrList* names, PtrList* values, const char* name, char* value) {
@@ -136,11 +210,13 @@ void AppendPair(PtrList* names, PtrList* values, const char* name, char* value) 
 void ReadSection(ByteReader* content, uint32_t count, const char* stream, CharsetId charset,
                  PtrList* names, PtrList* values) {
   if (uint64_t{count} * 8 > content->size()) return;
+  const SectionCoding coding = CodingOf(content, count, charset);
   Dictionary dictionary;
   for (uint32_t i = 0; i < count; ++i) {
     if (content->u32At(8 * i) == kDictionaryId) {
       // Offsets count from the section start, whose first 8 bytes are not held.
-      ParseDictionary(content, static_cast<size_t>(content->u32At(8 * i + 4)) - 8, &dictionary);
+      ParseDictionary(content, static_cast<size_t>(content->u32At(8 * i + 4)) - 8, coding,
+                      &dictionary);
       break;
     }
   }
@@ -155,11 +231,11 @@ void ReadSection(ByteReader* content, uint32_t count, const char* stream, Charse
     if (id == kDictionaryId || id == kCodePageId || id == kLocaleId) continue;
     // Dictionary names end at their terminator inside the content.
     auto named = dictionary.find(id);
-    const char* name = named != dictionary.end() ? named->second.data() : FixedNameOf(stream, id);
+    const char* name = named != dictionary.end() ? named->second.c_str() : FixedNameOf(stream, id);
     if (name == nullptr) continue;
     const size_t nameLength = std::strlen(name);
     size_t cost = 0;
-    char* value = DecodeValue(content, static_cast<size_t>(content->u32At(8 * i + 4)) - 8, charset,
+    char* value = DecodeValue(content, static_cast<size_t>(content->u32At(8 * i + 4)) - 8, coding,
                               nameLength <= allowance ? allowance - nameLength : 0, &cost);
     if (cost == kOverAllowance) return;
     if (value == nullptr) continue;

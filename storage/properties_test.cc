@@ -183,6 +183,50 @@ TEST(HtmlHeadTest, EightBitStringsAreTakenByteForByteUpToTheirTerminator) {
   EXPECT_EQ("<TITLE>ab</TITLE>\n", WriteHead(WithSummary(Summary({{2, value}}))).text);
 }
 
+// 8-bit strings are in the code page of their section's property 1; a UTF-16
+// code page stores them as UTF-16LE with their length in bytes.
+TEST(HtmlHeadTest, EightBitStringsAreDecodedFromTheSectionCodePage) {
+  ScopedTablesDirectory tables(LUMEN_SOURCE_DIR "/tables");
+  const std::string utf16 = std::string("\xa4\x03\xac\x03", 4);  // "Τά"
+  const struct {
+    int codePage;  // -1: no property 1
+    std::string value;
+    CharsetId output;
+    std::string title;
+  } cases[] = {
+      {1251, PropertyString8("\xcc\xee\xf1\xea\xe2\xe0"), CHARSET_UTF8,
+       "\xd0\x9c\xd0\xbe\xd1\x81\xd0\xba\xd0\xb2\xd0\xb0"},
+      {1251, PropertyString8("\xcc\xee"), CHARSET_ASCII, "&#1052;&#1086;"},
+      {932, PropertyString8("\x93\xfa\x96\x7b"), CHARSET_UTF8, "\xe6\x97\xa5\xe6\x9c\xac"},
+      {65001, PropertyString8("caf\xc3\xa9"), CHARSET_UTF8, "caf\xc3\xa9"},
+      {65001, PropertyString8("caf\xc3\xa9"), CHARSET_ASCII, "caf\xe9"},
+      {1200, PropertyRaw(30, LeU32(6) + utf16 + std::string(2, '\0')), CHARSET_UTF8,
+       "\xce\xa4\xce\xac"},
+      {1252, PropertyString8("caf\xe9 \x93x\x94"), CHARSET_ASCII, "caf\xe9 \x93x\x94"},
+      {-1, PropertyString8("caf\xe9"), CHARSET_UTF8, "caf\xc3\xa9"},
+  };
+  for (const auto& c : cases) {
+    std::vector<CfbProperty> properties = {{2, c.value}};
+    if (c.codePage >= 0) {
+      properties.insert(properties.begin(),
+                        {1, PropertyRaw(2, LeU16(static_cast<uint16_t>(c.codePage)))});
+    }
+    EXPECT_EQ("<TITLE>" + c.title + "</TITLE>\n",
+              WriteHead(WithSummary(Summary(properties)), "", c.output).text)
+        << c.codePage << " to " << c.output;
+  }
+  // Dictionary names are decoded the same way.
+  const std::string section = BuildPropertySection(
+      {{0, PropertyDictionary({{100, "\xc8\xec\xff"}})},
+       {1, PropertyRaw(2, LeU16(1251))},
+       {100, PropertyString8("\xe4\xe0")}});
+  EXPECT_EQ("<META NAME=\"\xd0\x98\xd0\xbc\xd1\x8f\" CONTENT=\"\xd0\xb4\xd0\xb0\">\n",
+            WriteHead(BuildCompoundFile({{"DocumentSummaryInformation",
+                                          BuildPropertySetStream({section}), true}}),
+                      "", CHARSET_UTF8)
+                .text);
+}
+
 TEST(HtmlHeadTest, SixteenBitStringsAreConverted) {
   // UTF-8 output needs no table files.
   Head head = WriteHead(WithSummary(Summary({{4, PropertyString16(u"Ann L\u00E9e \u20AC")}})), "",
