@@ -92,16 +92,18 @@ void convertWide(const uint8_t* characters, size_t byteLength, const TextCoding&
   result->text = escapeExcelText(converted.data(), converted.size());
 }
 
-// A 16-bit shared string whose characters run into continuations. `start` is the
-// offset of its first character in the body. Characters stored 8-bit after a
-// continuation's option byte are widened, so that the whole string converts at
-// once. Returns the offset just past the last character, or 0 when the string's
-// characters do not fit in the body (no text then).
-size_t readSplitWideString(const uint8_t* body, size_t length, size_t start, uint32_t count,
-                           const std::vector<ContinuationStart>& continuations,
-                           std::string* units) {
+// A shared string whose characters run into continuations. `start` is the offset
+// of its first character in the body, `wide` the width it starts with. At each
+// continuation a 16-bit string's next byte is the option byte of the remaining
+// characters; an 8-bit string switches to 16-bit only at an option byte 1 (a
+// dropped 0 byte keeps it 8-bit, any other byte is one of its characters). 8-bit
+// characters are widened, so that the whole string converts at once. Returns the
+// offset just past the last character, or 0 when the string's characters do not
+// fit in the body (no text then).
+size_t readSplitString(const uint8_t* body, size_t length, size_t start, uint32_t count,
+                       bool wide, const std::vector<ContinuationStart>& continuations,
+                       std::string* units) {
   size_t position = start;
-  bool wide = true;
   uint32_t left = count;
   size_t next = 0;
   while (next < continuations.size() && continuations[next].offset < start) ++next;
@@ -118,12 +120,14 @@ size_t readSplitWideString(const uint8_t* body, size_t length, size_t start, uin
     left -= static_cast<uint32_t>(take);
     if (left == 0) break;
     if (next >= continuations.size() || segmentEnd >= length) return 0;
-    // A new record: its first byte is the option byte of the remaining characters.
     position = segmentEnd;
     if (continuations[next].droppedZero) {
       wide = false;
-    } else {
+    } else if (wide) {
       wide = (body[position] & kOption16Bit) != 0;
+      position += 1;
+    } else if (body[position] == kOption16Bit) {
+      wide = true;
       position += 1;
     }
     ++next;
@@ -131,10 +135,33 @@ size_t readSplitWideString(const uint8_t* body, size_t length, size_t start, uin
   return position;
 }
 
+// Whether the characters of a string starting at charStart meet a continuation
+// that changes how they are read.
+bool isSplit(const uint8_t* body, size_t length, const StringLayout& layout, size_t charStart,
+             const std::vector<ContinuationStart>& continuations) {
+  for (const ContinuationStart& c : continuations) {
+    if (c.offset < charStart || c.offset - charStart >= layout.byteLength) continue;
+    if (layout.wide) return true;
+    if (!c.droppedZero && c.offset < length && body[c.offset] == kOption16Bit) return true;
+  }
+  return false;
+}
+
+bool isAscii(const uint8_t* bytes, size_t length) {
+  for (size_t i = 0; i < length; ++i) {
+    if (bytes[i] == 0 || bytes[i] >= 0x80) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 ExcelString convertNarrow(const uint8_t* characters, size_t length, const TextCoding& coding) {
   ExcelString result;
+  if (coding.narrowMayBeUtf16 && !isAscii(characters, length)) {
+    convertWide(characters, length & ~size_t{1}, coding, &result);
+    return result;
+  }
   std::string converted;
   if (ConvertNarrowText(coding.narrow, coding.output, characters, length, coding.context,
                         &converted) != CHARSET_OK) {
@@ -195,21 +222,15 @@ void SharedStrings::decode(const uint8_t* body, size_t length,
     size_t available = length - offset - 2;
     StringLayout layout = layoutOf(data, available, characters);
     size_t charStart = offset + 2 + static_cast<size_t>(layout.header);
-    bool split = false;
-    if (layout.wide && layout.byteLength > 0 && layout.header <= available) {
-      for (const ContinuationStart& c : continuations) {
-        if (c.offset >= charStart && c.offset - charStart < layout.byteLength) {
-          split = true;
-          break;
-        }
-      }
-    }
+    const bool split = layout.byteLength > 0 && layout.header <= available &&
+                       isSplit(body, length, layout, charStart, continuations);
     ExcelString s;
     if (!split) {
       s = decodeExcelString(data, available, characters, coding);
     } else {
       std::string units;
-      size_t end = readSplitWideString(body, length, charStart, characters, continuations, &units);
+      size_t end = readSplitString(body, length, charStart, characters, layout.wide,
+                                   continuations, &units);
       if (end != 0) {
         convertWide(reinterpret_cast<const uint8_t*>(units.data()), units.size(), coding, &s);
         s.occupies = (end - offset - 2) + layout.trailing;

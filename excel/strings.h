@@ -34,6 +34,9 @@ struct TextCoding {
   // units (CHARSET_UCS2); older versions in the workbook's code page.
   CharsetId narrow = CHARSET_UCS2;
   const CharsetContext* context = nullptr;
+  // Older versions with code page 1200 store each such string either as ASCII or
+  // as UTF-16LE units, its character count then counting bytes.
+  bool narrowMayBeUtf16 = false;
 };
 
 // Decodes `count` characters stored at data (available bytes left in the record).
@@ -55,7 +58,9 @@ ExcelString decodeExcelString(const uint8_t* data, size_t available, uint32_t co
 //  - low bytes of UTF-16 units going to ASCII output (windows-1252) are copied
 //    too, except the C1 controls 0x80..0x9F, which real text does not hold and
 //    which are converted like any 16-bit character;
-//  - any other is decoded to UCS-2 (DecodeToUcs2) and converted to the output set.
+//  - any other is decoded to UCS-2 (DecodeToUcs2) and converted to the output set;
+//  - with narrowMayBeUtf16, a string that holds any byte outside 0x01..0x7F is
+//    taken as UTF-16LE units (a last odd byte dropped).
 // No text when a conversion fails (its tables cannot be loaded).
 ExcelString convertNarrow(const uint8_t* characters, size_t length, const TextCoding& coding);
 

@@ -155,15 +155,17 @@ TEST(SharedStringsTest, WideStringsSplitByContinuations) {
   ASSERT_NE(sst.at(1), nullptr);
   EXPECT_EQ(*sst.at(1), "z");
 
-  // An 8-bit string reads on through the merged bytes: a kept 1 is a character.
+  // An 8-bit string switches to 16-bit at an option byte 1; any other kept
+  // byte is one of its characters.
   std::string narrow = SstBody(1, Le16(3) + std::string("\0a", 2) +
-                                      "\x01"
-                                      "b");
+                                      std::string("\x01\xe9\x00" "b\0", 5));
   DecodeSst(&sst, narrow, {{12, false}});
   ASSERT_NE(sst.at(0), nullptr);
-  EXPECT_EQ(*sst.at(0),
-            "a\x01"
-            "b");
+  EXPECT_EQ(*sst.at(0), "a\xc3\xa9" "b");
+  std::string kept = SstBody(1, Le16(3) + std::string("\0a", 2) + "\x02" "b");
+  DecodeSst(&sst, kept, {{12, false}});
+  ASSERT_NE(sst.at(0), nullptr);
+  EXPECT_EQ(*sst.at(0), "a\x02" "b");
 
   // Characters that run out of the body give no text, wherever the split lies.
   std::string cut = SstBody(1, Le16(4) +

@@ -20,6 +20,7 @@ void updateTextCoding(ExcelState* state) {
     if (narrow < 0) narrow = CharsetForCodePage(kCodePageWindows1252);
   }
   state->coding.narrow = narrow;
+  state->coding.narrowMayBeUtf16 = !state->biff8 && state->codePage == kCodePageUtf16;
 }
 
 bool cellIsBold(const ExcelState& state, uint16_t xf) {

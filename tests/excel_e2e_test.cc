@@ -188,7 +188,8 @@ TEST_F(ExcelEndToEnd, FormatTextsThatMarkDatesAndLocalTime) {
 TEST_F(ExcelEndToEnd, SharedStringsSplitByContinue) {
   // The SST body ends inside the second string; the CONTINUE that carries its
   // rest starts with the option byte 0, which is dropped. A second table's
-  // CONTINUE starts with 1, which stays as a character.
+  // CONTINUE starts with 1, which switches the rest of its 8-bit string to
+  // 16-bit; the strings after it stay in step.
   std::string start =
       LeU32(2) + LeU32(2) + LeU16(3) + Biff8String("one") + LeU16(5) + Biff8String("tw");
   std::string sst = BiffRecord(0x00FC, start) + BiffRecord(0x003C, std::string(1, '\0') + "ooo");
@@ -196,13 +197,10 @@ TEST_F(ExcelEndToEnd, SharedStringsSplitByContinue) {
   EXPECT_EQ(Html(stream), std::string(kHead) + "one\ntwooo\nS\n");
 
   std::string kept =
-      BiffRecord(0x00FC, LeU32(1) + LeU32(1) + LeU16(4) + Biff8String("ab")) + BiffRecord(0x003C,
-                                                                                          "\x01"
-                                                                                          "cd");
+      BiffRecord(0x00FC, LeU32(2) + LeU32(2) + LeU16(4) + Biff8String("ab")) +
+      BiffRecord(0x003C, std::string("\x01" "c\0\x14\x20", 5) + LeU16(2) + Biff8String("xy"));
   stream = WorkbookStream(kBiff8, kept, {Sheet8("S", "")});
-  EXPECT_EQ(Html(stream), std::string(kHead) +
-                              "ab\x01"
-                              "c\nS\n");
+  EXPECT_EQ(Html(stream), std::string(kHead) + "abc\xE2\x80\x94\nxy\nS\n");
 }
 
 TEST_F(ExcelEndToEnd, SharedStringLayouts) {
@@ -436,6 +434,10 @@ TEST_F(ExcelEndToEnd, EightBitTextsInEveryOutputSet) {
        "\xe6\x97\xa5\xe6\x9c\xac"},
       {"BIFF5 code page without a table: windows-1252", kBiff5, 437, "d\xe9j\xe0", "UTF8",
        "d\xc3\xa9j\xc3\xa0"},
+      // Code page 1200: each string ASCII, or UTF-16LE with its count in bytes.
+      {"BIFF5 UTF-16 string", kBiff5, 1200, std::string("\xa4\x03\xac\x03x\0", 6), "UTF8",
+       "\xce\xa4\xce\xac" "x"},
+      {"BIFF5 UTF-16 code page, ASCII string", kBiff5, 1200, "Total", "UTF8", "Total"},
   };
   for (const Case& c : cases) {
     std::string globals = c.codePage == 0 ? "" : BiffRecord(0x0042, LeU16(c.codePage));
