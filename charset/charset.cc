@@ -89,6 +89,7 @@ int EnsureBig5ToGbTables(const char* tablesDirectory) {
 void UnloadCharsetTables() {
   TableStore& t = Tables();
   for (bool& loaded : t.familyLoaded) loaded = false;
+  t.macRomanLoaded = false;
   t.entitiesLoaded = false;
   t.entitiesPending = false;
   t.big5Loaded = false;

@@ -1,6 +1,10 @@
 #include "charset/code_page.h"
 
+#include <algorithm>
 #include <cstdlib>
+
+#include "charset/table_store.h"
+#include "charset/table_text.h"
 
 namespace {
 
@@ -29,6 +33,7 @@ const CodePageSet kCodePages[] = {
     {1256, CHARSET_ARABIC},                  // windows-1256
     {1257, CHARSET_NORTHERNEUROPEAN},        // windows-1257
     {1258, CHARSET_VIETNAMESE},              // windows-1258
+    {10000, CHARSET_MAC_ROMAN},              // Mac Roman
     {20127, CHARSET_UCS2},                   // US-ASCII
     {20866, CHARSET_CYRILLIC_KOI8},          // KOI8-R
     {28591, CHARSET_UCS2},                   // ISO-8859-1
@@ -50,6 +55,23 @@ const CodePageSet kCodePages[] = {
 void appendUnit(uint16_t unit, std::string* units) {
   units->push_back(static_cast<char>(unit & 0xFF));
   units->push_back(static_cast<char>(unit >> 8));
+}
+
+const char kMacRomanFile[] = "TB_macroman_ucs2.txt";
+
+// The Mac Roman table, loaded on first use; windows-1252's when its file is
+// missing.
+const uint16_t* macRomanForward(const char* tablesDirectory) {
+  TableStore& t = Tables();
+  if (!t.macRomanLoaded) {
+    if (!ReadForwardTable(TablePath(tablesDirectory, kMacRomanFile), t.macRomanForward)) {
+      if (EnsureCharsetTables(CharsetFamily(CHARSET_ASCII), tablesDirectory) != 0) return nullptr;
+      const uint16_t* windows = SingleByteForward(CHARSET_ASCII);
+      std::copy(windows, windows + 256, t.macRomanForward);
+    }
+    t.macRomanLoaded = true;
+  }
+  return t.macRomanForward;
 }
 
 bool isC1(uint8_t c) { return c >= 0x80 && c <= 0x9F; }
@@ -116,18 +138,24 @@ int DecodeToUcs2(CharsetId source, const uint8_t* bytes, size_t length,
     for (size_t i = 0; i < length; ++i) appendUnit(bytes[i], units);
     return 0;
   }
-  const bool single = IsSingleByteCharset(source);
+  const bool single = IsSingleByteCharset(source) || source == CHARSET_MAC_ROMAN;
   if (!single && !IsDoubleByteCharset(source)) return -4;
-  if (EnsureCharsetTables(CharsetFamily(source), tablesDirectory) != 0) return -3;
+  const uint16_t* forward = nullptr;
+  if (source == CHARSET_MAC_ROMAN) {
+    forward = macRomanForward(tablesDirectory);
+    if (forward == nullptr) return -3;
+  } else if (EnsureCharsetTables(CharsetFamily(source), tablesDirectory) != 0) {
+    return -3;
+  }
   units->reserve(units->size() + 2 * length);
   if (single) {
-    const uint16_t* forward = SingleByteForward(source);
+    if (forward == nullptr) forward = SingleByteForward(source);
     for (size_t i = 0; i < length; ++i) {
       if (uint16_t unit = forward[bytes[i]]) appendUnit(unit, units);
     }
     return 0;
   }
-  const uint16_t* forward = DoubleByteForward(source);
+  forward = DoubleByteForward(source);
   for (size_t i = 0; i < length; ++i) {
     uint32_t code = bytes[i];
     if (IsLeadByteOf(source, bytes[i])) {

@@ -13,11 +13,17 @@
 constexpr uint32_t kCodePageUtf16 = 1200;
 constexpr uint32_t kCodePageWindows1252 = 1252;
 
+// Mac Roman (code page 10000), a set for decoding 8-bit text only: it names no
+// output set. Its table is "TB_macroman_ucs2.txt"; where that file is missing,
+// the text is read as windows-1252.
+constexpr CharsetId CHARSET_MAC_ROMAN = CHARSET_COUNT;
+
 // The character set whose tables decode 8-bit text of codePage, or -1 when this
 // system serves none. CHARSET_UCS2 stands for the code pages whose bytes are the
 // low bytes of UTF-16 code units (1200 UTF-16, 28591 ISO-8859-1, 367 and 20127
 // US-ASCII): they decode without a table. 1252 (and 32769, its other number in
-// workbooks) is CHARSET_ASCII, this system's windows-1252; 65001 is CHARSET_UTF8.
+// workbooks) is CHARSET_ASCII, this system's windows-1252; 65001 is CHARSET_UTF8;
+// 10000 is CHARSET_MAC_ROMAN.
 CharsetId CharsetForCodePage(uint32_t codePage);
 
 // Appends to *units the UCS-2 code units (little-endian) of length bytes of 8-bit

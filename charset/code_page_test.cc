@@ -16,7 +16,7 @@ TEST(CodePageTest, NumbersToCharacterSets) {
       {1200, CHARSET_UCS2},     {28591, CHARSET_UCS2},       {1252, CHARSET_ASCII},
       {32769, CHARSET_ASCII},   {1251, CHARSET_CYRILLIC},    {20866, CHARSET_CYRILLIC_KOI8},
       {28597, CHARSET_GREEK_ISO}, {932, CHARSET_SHIFTJIS},   {28605, CHARSET_LATIN9},
-      {437, -1},                {10000, -1},                 {0, -1},
+      {437, -1},                {10000, CHARSET_MAC_ROMAN},  {0, -1},
       {65001, CHARSET_UTF8},
   };
   for (const auto& c : cases) EXPECT_EQ(CharsetForCodePage(c.codePage), c.charset) << c.codePage;
@@ -44,6 +44,7 @@ TEST_F(CodePageDecodeTest, DecodesThroughTheTables) {
        u"\u65e5a\uff71"},
       {"lead byte at the end dropped", CHARSET_SHIFTJIS, "a\x93", 0, u"a"},
       {"UTF-8", CHARSET_UTF8, "a\xc3\xa9\xe2\x80\x94", 0, u"a\u00e9\u2014"},
+      {"Mac Roman", CHARSET_MAC_ROMAN, "\x8a\xd0", 0, u"\u00e4\u2013"},
       {"no table kind", CHARSET_JIS, "a", -4, u""},
   };
   for (const auto& c : cases) {

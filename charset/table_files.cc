@@ -101,6 +101,23 @@ bool ReadSingleByteFile(const std::string& path, const CharsetId* members) {
   return true;
 }
 
+}  // namespace
+
+bool ReadForwardTable(const std::string& path, uint16_t* forward) {
+  TableReader file(path);
+  if (!file.open()) return false;
+  std::fill(forward, forward + 256, uint16_t{0});
+  std::string_view line;
+  for (int n = 0; n < 256 && file.Next(kShortLine, &line); ++n) {
+    int64_t byte, code;
+    if (!ParsePairLine(line, &byte, &code)) continue;
+    if (InRange(byte, 0xFF) && InRange(code, 0xFFFF)) forward[byte] = static_cast<uint16_t>(code);
+  }
+  return true;
+}
+
+namespace {
+
 // The section of "TB_iso8859.txt" named after an ISO member. An entry reads
 // "FIELD:BYTE = U+CODE : NAME" in hexadecimal; the first line that is not an
 // entry ends the section.

@@ -4,6 +4,7 @@
 #define LUMEN_CHARSET_TABLE_STORE_H_
 
 #include <cstdint>
+#include <string>
 
 #include "charset/charset.h"
 
@@ -16,7 +17,9 @@ struct TableStore {
   uint64_t entities[65536 / 64];      // one bit per code unit
   uint16_t big5First[kBig5TableSize];
   uint16_t big5Second[65536];
+  uint16_t macRomanForward[256];     // decoding only: no output set uses it
   bool familyLoaded[CHARSET_COUNT];
+  bool macRomanLoaded;
   bool entitiesLoaded;
   bool big5Loaded;
   // Whether a row has ever been written. Rows that never were are still zero,
@@ -32,6 +35,10 @@ struct TableStore {
 // Zero-initialised static storage, never freed. Only the rows in use are ever
 // touched, so the rest costs no memory.
 TableStore& Tables();
+
+// Fills forward (256 entries) from a single-byte table file, read as the family
+// files are; false when the file cannot be opened.
+bool ReadForwardTable(const std::string& path, uint16_t* forward);
 
 // Reads the entity file noted at a family load, when one is pending.
 void ReadPendingEntities();

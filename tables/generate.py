@@ -47,6 +47,12 @@ SINGLE_BYTE = [
     ("TB_latin9_ucs2.txt", "iso8859_15", None),
 ]
 
+# Code pages that documents name for their 8-bit text but that no output set
+# stands for: read for decoding only, in the single-byte line format.
+DECODE_ONLY = [
+    ("TB_macroman_ucs2.txt", "mac_roman"),
+]
+
 # File name, codec, lead bytes read as two-byte codes, family rule.
 DOUBLE_BYTE = [
     ("TB_chsimplified_ucs2.txt", "gbk", range(0xA1, 0xFF), "gb"),
@@ -397,6 +403,13 @@ def main():
             apply_iso_section(section, forward, reverse)
             check_single(iso[0], iso[1], forward, reverse)
     write(args.out, "TB_iso8859.txt", "\n".join(iso_lines))
+
+    for name, codec in DECODE_ONLY:
+        text = single_byte_text(codec)
+        write(args.out, name, text)
+        forward, reverse = {}, {}
+        load_single(text, forward, reverse)
+        check_single(name, codec, forward, reverse)
 
     simplified, traditional = read_variants(args.unihan)
     for name, codec, leads, rule in DOUBLE_BYTE:
