@@ -175,7 +175,8 @@ CharsetId NarrowCharsetForCodePage(uint32_t codePage) {
 int ConvertNarrowText(CharsetId narrow, CharsetId output, const uint8_t* bytes, size_t length,
                       const CharsetContext* context, std::string* out) {
   if (length == 0) return CHARSET_OK;
-  if (narrow == output && narrow != CHARSET_UTF8) {
+  // UCS2 as an 8-bit set means Latin-1 bytes, and UTF-8 is decoded to be checked.
+  if (narrow == output && narrow != CHARSET_UTF8 && narrow != CHARSET_UCS2) {
     out->append(reinterpret_cast<const char*>(bytes), length);
     return CHARSET_OK;
   }

@@ -44,7 +44,8 @@ CharsetId NarrowCharsetForCodePage(uint32_t codePage);
 // Appends to *out length bytes of 8-bit text in `narrow` (a set CharsetForCodePage
 // gives) converted to `output`, unescaped:
 //  - a text already in the output set is copied (UTF-8 excepted: it is always
-//    decoded and encoded again, so that the output is well formed);
+//    decoded and encoded again, so that the output is well formed; and Latin-1
+//    going to UCS2 output is widened);
 //  - low bytes of UTF-16 units going to ASCII output (windows-1252) are copied
 //    too, except the C1 controls 0x80..0x9F, which real text does not hold and
 //    which are converted like any 16-bit character;

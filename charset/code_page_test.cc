@@ -66,4 +66,31 @@ TEST_F(CodePageDecodeTest, DecodesThroughTheTables) {
             -3);
 }
 
+TEST_F(CodePageDecodeTest, NarrowTextsConvertedToTheOutputSet) {
+  const struct {
+    const char* what;
+    CharsetId narrow;
+    CharsetId output;
+    std::string bytes;
+    std::string expected;
+  } cases[] = {
+      {"windows-1252 to ASCII keeps its bytes", CHARSET_ASCII, CHARSET_ASCII, "\x93\xe9\x81",
+       "\x93\xe9\x81"},
+      {"Latin-1 to ASCII: C1 controls converted", CHARSET_UCS2, CHARSET_ASCII, "\xf3\x85",
+       "\xf3&#133;"},
+      {"Latin-1 to UCS2 is widened", CHARSET_UCS2, CHARSET_UCS2, "\xfc", std::string("\xfc\0", 2)},
+      {"windows-1251 to UTF8", CHARSET_CYRILLIC, CHARSET_UTF8, "\xcc", "\xd0\x9c"},
+      {"UTF-8 to UTF8 is encoded again", CHARSET_UTF8, CHARSET_UTF8, "a\xe9", "a\xc3\xa9"},
+  };
+  CharsetContext context = {const_cast<char*>(kShippedTables), -1};
+  for (const auto& c : cases) {
+    std::string out;
+    EXPECT_EQ(ConvertNarrowText(c.narrow, c.output, reinterpret_cast<const uint8_t*>(c.bytes.data()),
+                                c.bytes.size(), &context, &out),
+              CHARSET_OK)
+        << c.what;
+    EXPECT_EQ(out, c.expected) << c.what;
+  }
+}
+
 }  // namespace

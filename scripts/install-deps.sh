@@ -2,6 +2,9 @@
 # Installs the Debian packages the build and tests need, when they are missing.
 set -eu
 packages="cmake g++ make libgtest-dev python3"
+# Packaging: the manual page is rendered by groff in the tests; dpkg-deb unpacks
+# the package in its check.
+packages="$packages groff-base dpkg"
 # The PDF plug-in (pdfconv) reads PDFs with poppler's C++ library.
 packages="$packages pkg-config libpoppler-cpp-dev"
 missing=""
