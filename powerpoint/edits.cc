@@ -97,6 +97,48 @@ bool deletedLater(ByteReader* reader, uint32_t position, const std::vector<uint3
   return !std::binary_search(named.begin(), named.end(), persistId);
 }
 
+struct Chain {
+  std::vector<std::pair<uint32_t, uint32_t>> directories;  // (position, body length), newest first
+  uint32_t document = 0;                                    // of the newest edit
+  bool encrypted = false;
+};
+
+// The edits from the newest back to the first (see readPptEdits); false when the
+// stream holds no UserEditAtom to start from.
+bool followChain(const PptStream& stream, uint32_t currentEdit, Chain* chain) {
+  ByteReader reader(stream.bytes.data(), stream.bytes.size());
+  const std::vector<uint32_t> topLevel = topLevelUserEdits(stream);
+  UserEdit edit;
+  uint64_t position = currentEdit;
+  if (!userEditAt(&reader, position, &edit)) {
+    if (topLevel.empty()) return false;
+    position = topLevel.back();
+    userEditAt(&reader, position, &edit);
+  }
+  chain->document = edit.document;
+  uint64_t directoryBytes = 0;
+  for (;;) {
+    if (edit.encryptSession != 0) chain->encrypted = true;
+    uint32_t length = 0;
+    if (atomAt(&reader, edit.persistDirectory, kPptPersistDirectoryAtom, &length) &&
+        directoryBytes + length <= stream.bytes.size()) {
+      directoryBytes += length;
+      chain->directories.emplace_back(edit.persistDirectory, length);
+    }
+    if (edit.lastEdit == 0) return true;
+    uint64_t next = edit.lastEdit;
+    UserEdit earlier;
+    if (next >= position || !userEditAt(&reader, next, &earlier)) {
+      auto before = std::lower_bound(topLevel.begin(), topLevel.end(), position);
+      if (before == topLevel.begin()) return true;
+      next = *(before - 1);
+      userEditAt(&reader, next, &earlier);
+    }
+    position = next;
+    edit = earlier;
+  }
+}
+
 }  // namespace
 
 uint32_t readCurrentEdit(CompoundFile* compound, FILE* file) {
@@ -124,46 +166,17 @@ void applyPersistDirectory(const uint8_t* body, uint32_t length, std::vector<uin
 
 PptEdits readPptEdits(const PptStream& stream, uint32_t currentEdit) {
   PptEdits edits;
-  ByteReader reader(stream.bytes.data(), stream.bytes.size());
-  const std::vector<uint32_t> fallback = topLevelUserEdits(stream);
-  // The directories along the chain, newest first.
-  std::vector<std::pair<uint32_t, uint32_t>> directories;  // (position, body length)
-  uint64_t directoryBytes = 0;
-  UserEdit edit;
-  uint64_t position = currentEdit;
-  if (!userEditAt(&reader, position, &edit)) {
-    if (fallback.empty()) return edits;
-    position = fallback.back();
-    userEditAt(&reader, position, &edit);
-  }
-  const uint32_t document = edit.document;
-  for (;;) {
-    if (edit.encryptSession != 0) edits.encrypted = true;
-    uint32_t length = 0;
-    if (atomAt(&reader, edit.persistDirectory, kPptPersistDirectoryAtom, &length) &&
-        directoryBytes + length <= stream.bytes.size()) {
-      directoryBytes += length;
-      directories.emplace_back(edit.persistDirectory, length);
-    }
-    if (edit.lastEdit == 0) break;
-    uint64_t next = edit.lastEdit;
-    UserEdit earlier;
-    if (next >= position || !userEditAt(&reader, next, &earlier)) {
-      auto before = std::lower_bound(fallback.begin(), fallback.end(), position);
-      if (before == fallback.begin()) break;
-      next = *(before - 1);
-      userEditAt(&reader, next, &earlier);
-    }
-    position = next;
-    edit = earlier;
-  }
+  Chain chain;
+  if (!followChain(stream, currentEdit, &chain)) return edits;
+  edits.encrypted = chain.encrypted;
   // Oldest first, so that each newer directory overrides.
-  for (auto it = directories.rbegin(); it != directories.rend(); ++it) {
+  for (auto it = chain.directories.rbegin(); it != chain.directories.rend(); ++it) {
     applyPersistDirectory(stream.bytes.data() + it->first + 8, it->second, &edits.persistOffsets);
   }
+  ByteReader reader(stream.bytes.data(), stream.bytes.size());
   std::vector<uint32_t> named;
   const bool filter =
-      namedByDocument(&reader, positionOf(edits.persistOffsets, document), &named);
+      namedByDocument(&reader, positionOf(edits.persistOffsets, chain.document), &named);
   for (uint32_t id = 0; id < edits.persistOffsets.size(); ++id) {
     const uint32_t offset = edits.persistOffsets[id];
     if (offset == kNoPosition || (filter && deletedLater(&reader, offset, named, id))) continue;
