@@ -353,6 +353,11 @@ TEST_F(PptEndToEnd, HostileLengthsAndNesting) {
   for (int i = 0; i < 200; ++i) shallow = PptContainer(kDrawing, shallow);
   std::string many;
   for (int i = 0; i < 20000; ++i) many += PptTextBytes("");
+  // Every id up to the largest, all at the first text; edits that name later ones.
+  std::string edits = PptTextBytes("a") +
+                      PptAtom(6002, LeU32(0xFFFFFFFF) + std::string(16380, '\0')) +
+                      PptTextBytes("superseded");
+  for (int i = 0; i < 5000; ++i) edits += PptUserEdit(0xFFFFFFF0, 9);
   struct Case {
     const char* name;
     std::string stream;
@@ -369,6 +374,7 @@ TEST_F(PptEndToEnd, HostileLengthsAndNesting) {
       {"too deep", deep + PptTextBytes("top"), "top\n"},
       {"deep", shallow + PptTextBytes("top"), "deep\ntop\n"},
       {"many atoms", many, std::string(20000, '\n')},
+      {"many edits, many ids", edits, "a\n"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Html(c.stream), kHead + c.lines) << c.name;
