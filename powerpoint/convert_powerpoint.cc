@@ -3,6 +3,7 @@
 
 #include "charset/convert.h"
 #include "config/settings_keys.h"
+#include "powerpoint/edits.h"
 #include "powerpoint/powerpoint.h"
 #include "powerpoint/records.h"
 #include "powerpoint/settings.h"
@@ -20,6 +21,7 @@ namespace {
 constexpr int kNoInput = -1;
 constexpr int kNotCompound = -4;
 constexpr int kNoOutput = -5;
+constexpr int kEncrypted = -6;
 constexpr int kNoConfig = -7;
 constexpr int kNoContent = -8;
 
@@ -49,14 +51,13 @@ bool writeText(const std::string& text, FILE* out) {
   return text.empty() || std::fwrite(text.data(), 1, text.size(), out) == text.size();
 }
 
-int convertPresentation(const PptSettings& settings, CompoundFile* compound, FILE* input,
-                        uint32_t entry, FILE* out) {
-  PptStream stream = readPptStream(compound, input, entry);
-  if (!settings.outputXml) return writeHtmlTexts(stream, settings, out);
+int convertPresentation(const PptSettings& settings, const PptStream& stream,
+                        const PptEdits& edits, FILE* out) {
+  if (!settings.outputXml) return writeHtmlTexts(stream, edits, settings, out);
   resetPptSlideState();
   SlideState& state = pptSlideState();
-  buildSlideMap(stream, &state.map);
-  gatherXmlTexts(stream, settings, &state);
+  buildSlideMap(stream, edits, &state.map);
+  gatherXmlTexts(stream, edits, settings, &state);
   bool written = writeSlides(state, settings, out);
   written = writeText("</" + settings.documentTag + ">\n", out) && written;
   resetPptSlideState();  // the texts are not kept past the conversion
@@ -81,6 +82,16 @@ int convertPowerPoint(const char* inputPath, const char* outputPath, const char*
   ContentStream content = chooseStream(compound.get());
   if (content.entry < 0) return kNoContent;
   const uint32_t entry = static_cast<uint32_t>(content.entry);
+  // An encrypted presentation keeps its property sets in "EncryptedSummary"; its
+  // one UserEditAtom names the encryption session.
+  if (FindCompoundEntry(compound.get(), "EncryptedSummary") >= 0) return kEncrypted;
+  PptStream stream;
+  PptEdits edits;
+  if (!content.textContent) {
+    stream = readPptStream(compound.get(), input.get(), entry);
+    edits = readPptEdits(stream, readCurrentEdit(compound.get(), input.get()));
+    if (edits.encrypted) return kEncrypted;
+  }
 
   FilePtr output(openFile(outputPath, "w+b"));
   if (!output) return kNoOutput;
@@ -96,9 +107,9 @@ int convertPowerPoint(const char* inputPath, const char* outputPath, const char*
 
   int result = 0;
   if (!content.textContent) {
-    result = convertPresentation(settings, compound.get(), input.get(), entry, output.get());
+    result = convertPresentation(settings, stream, edits, output.get());
   } else if (!settings.outputXml) {
-    result = copyTextContent(compound.get(), input.get(), entry, output.get());
+    result = copyTextContent(compound.get(), input.get(), entry, settings, output.get());
   }
 
   writeText(settings.xmlFooter, output.get());

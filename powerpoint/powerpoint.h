@@ -8,7 +8,7 @@
 // Returns 0, or: -1 input cannot be opened (or an unknown character set name is
 // configured and passed on by the conversion), -4 not a compound file, -5 output
 // cannot be created, a text line cannot be written, or a "Text_Content" stream
-// starts at sector 0, -7 configuration cannot be loaded, -8 neither a
+// starts at sector 0, -6 the presentation is encrypted, -7 configuration cannot be loaded, -8 neither a
 // "PowerPoint Document" nor a "Text_Content" stream.
 int convertPowerPoint(const char* inputPath, const char* outputPath, const char* configPath,
                       const char* section);

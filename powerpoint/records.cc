@@ -1,5 +1,6 @@
 #include "powerpoint/records.h"
 
+#include <algorithm>
 
 #include "util/byte_reader.h"
 #include "util/memory.h"
@@ -45,7 +46,11 @@ PptStream readPptStream(CompoundFile* compound, FILE* file, uint32_t entry) {
   return stream;
 }
 
-void walkPptRecords(const PptStream& stream, PptRecordVisitor* visitor) {
+namespace {
+
+// Walks the level [start, end) and everything below it; false when the visitor
+// ended the walk.
+bool walkLevel(const PptStream& stream, uint64_t start, uint64_t end, PptRecordVisitor* visitor) {
   struct Level {
     uint64_t position;
     uint64_t end;
@@ -53,7 +58,7 @@ void walkPptRecords(const PptStream& stream, PptRecordVisitor* visitor) {
   ByteReader reader(stream.bytes.data(), stream.bytes.size());
   std::vector<PptRecord> path;
   std::vector<Level> levels;
-  levels.push_back({0, stream.size});
+  levels.push_back({start, end});
   while (!levels.empty()) {
     Level& level = levels.back();
     bool levelEnds = level.position + 8 > level.end || !reader.has(level.position, 8);
@@ -91,6 +96,24 @@ void walkPptRecords(const PptStream& stream, PptRecordVisitor* visitor) {
       levels.push_back({bodyStart, bodyEnd < level.end ? bodyEnd : level.end});
       continue;
     }
-    if (!visitor->atom(path, record, stream.bytes.data() + bodyStart)) return;
+    if (!visitor->atom(path, record, stream.bytes.data() + bodyStart)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+void walkPptRecords(const PptStream& stream, PptRecordVisitor* visitor,
+                    const std::vector<uint32_t>* tops) {
+  if (tops == nullptr) {
+    walkLevel(stream, 0, stream.size, visitor);
+    return;
+  }
+  ByteReader reader(stream.bytes.data(), stream.bytes.size());
+  uint64_t walked = 0;  // end of the last record walked
+  for (uint32_t top : *tops) {
+    if (top < walked || !reader.has(top, 8)) continue;
+    walked = std::min<uint64_t>(top + 8 + uint64_t{reader.u32At(top + 4)}, stream.size);
+    if (!walkLevel(stream, top, walked, visitor)) return;
   }
 }

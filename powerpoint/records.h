@@ -21,15 +21,21 @@ constexpr uint16_t kPptSlideAtom = 1007;
 constexpr uint16_t kPptNotes = 1008;
 constexpr uint16_t kPptNotesAtom = 1009;
 constexpr uint16_t kPptSlidePersistAtom = 1011;
+constexpr uint16_t kPptMainMaster = 1016;
 constexpr uint16_t kPptTextHeaderAtom = 3999;
 constexpr uint16_t kPptTextCharsAtom = 4000;
 constexpr uint16_t kPptTextBytesAtom = 4008;
 constexpr uint16_t kPptSlideListWithText = 4080;
+constexpr uint16_t kPptUserEditAtom = 4085;
+constexpr uint16_t kPptCurrentUserAtom = 4086;
 constexpr uint16_t kPptPersistDirectoryAtom = 6002;
 
 // Containers nested deeper than this are stepped over whole: real presentations
 // nest a dozen levels, and the bound keeps the walk's own stack small.
 constexpr size_t kPptMaxDepth = 256;
+
+// A stream position that names nothing (streams are below 4 GiB).
+constexpr uint32_t kNoPosition = 0xFFFFFFFF;
 
 struct PptRecord {
   uint64_t offset = 0;  // stream position of the header
@@ -65,10 +71,16 @@ class PptRecordVisitor {
                     const uint8_t* body) = 0;
 };
 
-// Walks the records of the stream from position 0 in stream order, descending into
-// containers. A level ends at the first header that does not fit in it or cannot be
-// read, and at an atom whose body does not fit or cannot be read. A container whose
-// length runs past its parent is walked only up to the parent's end.
-void walkPptRecords(const PptStream& stream, PptRecordVisitor* visitor);
+// Walks the records of the stream in stream order, descending into containers.
+// A level ends at the first header that does not fit in it or cannot be read, and
+// at an atom whose body does not fit or cannot be read. A container whose length
+// runs past its parent is walked only up to the parent's end.
+//
+// With tops (ascending positions), the top level is the records at those
+// positions alone, each read from its own position; one that starts inside a
+// record walked before is left out. Without, the top level runs from position 0
+// over the whole stream.
+void walkPptRecords(const PptStream& stream, PptRecordVisitor* visitor,
+                    const std::vector<uint32_t>* tops = nullptr);
 
 #endif  // LUMEN_POWERPOINT_RECORDS_H_

@@ -40,7 +40,9 @@ class MapCollector : public PptRecordVisitor {
             const uint8_t* body) override {
     ByteReader reader(body, record.length);
     if (path.empty()) {
-      if (record.type == kPptPersistDirectoryAtom) readPersistDirectory(&reader);
+      if (record.type == kPptPersistDirectoryAtom) {
+        applyPersistDirectory(body, record.length, &map_->persistOffsets);
+      }
       return true;
     }
     const PptRecord& parent = path.back();
@@ -66,21 +68,6 @@ class MapCollector : public PptRecordVisitor {
   uint32_t notesMasterPersistId = kUnknown;
 
  private:
-  // Entries of a 32-bit word (persist id in the low 20 bits, count in the high 12)
-  // followed by that many stream positions for consecutive ids.
-  void readPersistDirectory(ByteReader* reader) {
-    std::vector<uint32_t>& offsets = map_->persistOffsets;
-    while (reader->remaining() >= 4) {
-      uint32_t word = reader->u32();
-      uint32_t id = word & 0xFFFFF;
-      uint32_t count = word >> 20;
-      for (uint32_t i = 0; i < count && reader->remaining() >= 4; ++i) {
-        if (id + i >= offsets.size()) offsets.resize(id + i + 1, kNoPosition);
-        offsets[id + i] = reader->u32();
-      }
-    }
-  }
-
   SlideMap* map_;
 };
 
@@ -107,9 +94,10 @@ uint32_t numberAt(const PositionList& list, uint64_t position) {
   return index == SIZE_MAX ? 0 : list[index].second;
 }
 
-void buildSlideMap(const PptStream& stream, SlideMap* map) {
+void buildSlideMap(const PptStream& stream, const PptEdits& edits, SlideMap* map) {
   MapCollector collector(map);
-  walkPptRecords(stream, &collector);
+  if (edits.chain) map->persistOffsets = edits.persistOffsets;
+  walkPptRecords(stream, &collector, liveRecords(edits));
 
   // Title masters are the Slide containers the master list names.
   std::vector<uint64_t> titleMasters;

@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "powerpoint/edits.h"
 #include "powerpoint/records.h"
 
 struct PptSettings;
@@ -29,19 +30,19 @@ using PositionList = std::vector<std::pair<uint32_t, uint32_t>>;
 struct SlideMap {
   PositionList slideAt;  // top-level Slide containers: slide number, 0 for a title master
   PositionList notesAt;  // top-level Notes containers: slide number, 0 for none
-  // Stream position of each persist id (kNoPosition: none); later directories
-  // override earlier ones. Persist ids have 20 bits, so this stays small.
+  // Stream position of each persist id (kNoPosition: none). Persist ids have 20
+  // bits, so this stays small.
   std::vector<uint32_t> persistOffsets;
 };
-
-constexpr uint32_t kNoPosition = 0xFFFFFFFF;
 
 // The number a sorted list gives the container at position, or 0.
 uint32_t numberAt(const PositionList& list, uint64_t position);
 
-// Builds the map: the persist directories, the lists of the Document container, the
-// SlideAtom of each top-level Slide and the NotesAtom of each top-level Notes.
-void buildSlideMap(const PptStream& stream, SlideMap* map);
+// Builds the map from the top-level records a walk reaches (the live ones when
+// edits holds a chain): the lists of the Document container, the SlideAtom of each
+// Slide and the NotesAtom of each Notes; the persist directory is the live one of
+// edits, or else that of every PersistDirectoryAtom in stream order.
+void buildSlideMap(const PptStream& stream, const PptEdits& edits, SlideMap* map);
 
 // The slide a SlidePersistAtom of a SlideListWithText stands for: instance 0 (the
 // slides) through its persist id to a slide, instance 2 (the notes) through its

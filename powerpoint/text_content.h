@@ -6,17 +6,18 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "powerpoint/settings.h"
 #include "storage/compound_file.h"
 
 constexpr uint32_t kTextContentChunk = 242;
 
-// Writes "<HTML>\n<BODY>\n", the text and "\n</BODY>\n</HTML>\n". The text is read
-// in chunks of 242 bytes, each written up to its first 0 byte; the copy stops after
-// a chunk that begins with a 0 byte and after one that cannot be read whole. A
-// stream kept in sectors is read from the file itself, from its first sector on to
-// the end of the file, without following its sector chain; a stream kept in the
-// mini stream (below 4096 bytes) is read through the compound file reader, up to
-// its size. Returns 0, or -5 when a stream kept in sectors starts at sector 0.
-int copyTextContent(CompoundFile* compound, FILE* input, uint32_t entry, FILE* out);
+// Writes "<HTML>\n<BODY>\n", the text and "\n</BODY>\n</HTML>\n". The stream is
+// read through the compound file reader (as much of its beginning as reads), in
+// chunks of 242 bytes, each written up to its first 0 byte; the copy stops after a
+// chunk that begins with a 0 byte and after a shorter one, at the end. The text is
+// windows-1252, converted to the output character set. Returns 0, or -5 when a
+// stream kept in sectors (4096 bytes or more) starts at sector 0.
+int copyTextContent(CompoundFile* compound, FILE* input, uint32_t entry,
+                    const PptSettings& settings, FILE* out);
 
 #endif  // LUMEN_POWERPOINT_TEXT_CONTENT_H_

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "charset/code_page.h"
 #include "charset/convert.h"
 #include "util/byte_reader.h"
 #include "util/memory.h"
@@ -11,14 +12,19 @@ namespace {
 
 bool isText(uint16_t type) { return type == kPptTextCharsAtom || type == kPptTextBytesAtom; }
 
-// The text of a text atom: 16-bit characters converted from UCS-2 to the output
-// character set (nothing when the conversion fails), 8-bit characters as stored.
+// The text of a text atom in the output character set; nothing when the
+// conversion fails.
 std::string textOf(const PptSettings& settings, const PptRecord& record, const uint8_t* body) {
   if (record.length == 0) return std::string();
-  if (record.type == kPptTextBytesAtom) {
-    return std::string(reinterpret_cast<const char*>(body), record.length);
-  }
   CharsetContext context{const_cast<char*>(settings.tablesDirectory.c_str()), -1};
+  if (record.type == kPptTextBytesAtom) {
+    std::string text;
+    if (ConvertNarrowText(CHARSET_UCS2, settings.outputCharset, body, record.length, &context,
+                          &text) != CHARSET_OK) {
+      text.clear();
+    }
+    return text;
+  }
   char* converted = nullptr;
   int32_t length = 0;
   int status = ConvertCharset(CHARSET_UCS2, settings.outputCharset, body,
@@ -179,13 +185,15 @@ class XmlWalk : public PptRecordVisitor {
 
 }  // namespace
 
-int writeHtmlTexts(const PptStream& stream, const PptSettings& settings, FILE* out) {
+int writeHtmlTexts(const PptStream& stream, const PptEdits& edits, const PptSettings& settings,
+                   FILE* out) {
   HtmlWalk walk(settings, out);
-  walkPptRecords(stream, &walk);
+  walkPptRecords(stream, &walk, liveRecords(edits));
   return walk.result;
 }
 
-void gatherXmlTexts(const PptStream& stream, const PptSettings& settings, SlideState* state) {
+void gatherXmlTexts(const PptStream& stream, const PptEdits& edits, const PptSettings& settings,
+                    SlideState* state) {
   XmlWalk walk(settings, state);
-  walkPptRecords(stream, &walk);
+  walkPptRecords(stream, &walk, liveRecords(edits));
 }

@@ -25,10 +25,11 @@ class PptEndToEnd : public ::testing::Test {
   std::string Convert(const std::string& file, const std::string& settings,
                       const std::string* stopList = nullptr) {
     writeFile(dir_.file("lumen.cfg"),
-              "[Configuration]\nHTMLError4=e4.html\nHTMLError5=e5.html\nHTMLError8=e8.html\n"
-              "[Ppt]\nOutputCharSet=UTF8\nStopList=stop.txt\n" +
-                  settings);
-    for (const char* page : {"e4", "e5", "e8"}) {
+              "[Configuration]\nHTMLError4=e4.html\nHTMLError5=e5.html\nHTMLError6=e6.html\n"
+              "HTMLError8=e8.html\n[Ppt]\nOutputCharSet=" +
+                  charset_ + "\nStopList=stop.txt\nCharsetConvTablesDirectory=" +
+                  std::string(LUMEN_SOURCE_DIR) + "/tables\n" + settings);
+    for (const char* page : {"e4", "e5", "e6", "e8"}) {
       writeFile(dir_.file(std::string(page) + ".html"), std::string("page ") + page);
     }
     if (stopList != nullptr) writeFile(dir_.file("stop.txt"), *stopList);
@@ -42,6 +43,7 @@ class PptEndToEnd : public ::testing::Test {
   }
 
   ScratchDir dir_;
+  std::string charset_ = "UTF8";
 };
 
 std::string Slide(const std::string& records) {
@@ -226,6 +228,119 @@ TEST_F(PptEndToEnd, TextContentStream) {
   EXPECT_EQ(Convert(atZero.bytes, ""), kHead + std::string("<HTML>\n<BODY>\n\n</BODY>\n</HTML>\n"));
 }
 
+// Two saves: the second changes the first slide, deletes the third and keeps the
+// second. How the
+// file names its newest edit, and whether zeros precede what the second save
+// appended, varies by case.
+struct TwoSaves {
+  enum CurrentUser { kCurrent, kNone, kPastTheStream, kNotAnEdit } currentUser = kCurrent;
+  bool zeros = false;
+  bool loop = false;  // the second edit names itself as the one before
+};
+
+std::string TwoSavesFile(const TwoSaves& c) {
+  PptStreamBuilder s;
+  const std::string kept = PptSlidePersist(4, 258) + PptHeaderedText(0, u"Kept title");
+  std::string lists = PptSlidePersist(2, 256) + PptHeaderedText(0, u"Title v1") + kept +
+                      PptSlidePersist(3, 257) + PptHeaderedText(0, u"Deleted title");
+  uint32_t document = s.add(PptContainer(kDocument, PptDocumentAtom(0) + PptContainer(kList, lists)));
+  uint32_t one = s.add(PptContainer(kSlide, PptSlideAtom() + Slide(PptHeaderedText(1, u"Body v1"))));
+  uint32_t three =
+      s.add(PptContainer(kSlide, PptSlideAtom() + Slide(PptHeaderedText(1, u"Kept body"))));
+  uint32_t two = s.add(PptContainer(kSlide, PptSlideAtom() + Slide(PptHeaderedText(1, u"Deleted"))));
+  uint32_t directory = s.add(PptPersistDirectory({{1, document}, {2, one}, {3, two}, {4, three}}));
+  uint32_t edit = s.add(PptUserEdit(0, directory));
+  if (c.zeros) s.add(std::string(5, '\0'));
+  lists = PptSlidePersist(2, 256) + PptHeaderedText(0, u"Title v2") + kept;
+  document = s.add(PptContainer(kDocument, PptDocumentAtom(0) + PptContainer(kList, lists)));
+  one = s.add(PptContainer(kSlide, PptSlideAtom() + Slide(PptHeaderedText(1, u"Body v2"))));
+  directory = s.add(PptPersistDirectory({{1, document}, {2, one}}));
+  uint32_t newest = static_cast<uint32_t>(s.bytes.size());
+  s.add(PptUserEdit(c.loop ? newest : edit, directory));
+  std::vector<CfbStream> streams = {{"PowerPoint Document", s.bytes}};
+  const uint32_t named[] = {newest, 0, 0x7FFFFFF0, document};
+  if (c.currentUser != TwoSaves::kNone) {
+    streams.push_back({"Current User", PptCurrentUser(named[c.currentUser])});
+  }
+  return BuildCompoundFile(streams);
+}
+
+TEST_F(PptEndToEnd, OnlyTheLiveRecordsOfTheNewestEdit) {
+  const TwoSaves cases[] = {
+      {TwoSaves::kCurrent, true, false},     {TwoSaves::kNone, false, false},
+      {TwoSaves::kPastTheStream, false, false}, {TwoSaves::kNotAnEdit, false, false},
+      {TwoSaves::kCurrent, false, true},
+  };
+  for (const TwoSaves& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.currentUser << " " << c.zeros << " " << c.loop);
+    EXPECT_EQ(Convert(TwoSavesFile(c), ""),
+              kHead + std::string("Kept body\nTitle v2\nKept title\nBody v2\n"));
+    EXPECT_EQ(Convert(TwoSavesFile(c), "OutputXML=1\n"),
+              "<document>\n<slide><title> Kept title<BR> </title><P><body>\nKept body<BR></body>\n"
+              "<title>\n</title>\n<P></slide>"
+              "<slide><title> Title v2<BR> </title><P><title>\n</title>\n"
+              "<body>\nBody v2<BR></body>\n<P></slide></document>\n");
+  }
+}
+
+TEST_F(PptEndToEnd, EncryptedPresentations) {
+  PptStreamBuilder s;
+  uint32_t document = s.add(PptContainer(kDocument, PptTextBytes("scrambled")));
+  uint32_t directory = s.add(PptPersistDirectory({{1, document}, {2, document}}));
+  uint32_t edit = s.add(PptUserEdit(0, directory, 1, 2));
+  std::string session = BuildCompoundFile(
+      {{"PowerPoint Document", s.bytes}, {"Current User", PptCurrentUser(edit)}});
+  std::string summary = BuildCompoundFile(
+      {{"PowerPoint Document", PptTextBytes("plain")}, {"EncryptedSummary", "x"}});
+  for (const char* mode : {"", "OutputXML=1\n"}) {
+    EXPECT_EQ(Convert(session, mode), "page e6");
+    EXPECT_EQ(Convert(summary, mode), "page e6");
+  }
+}
+
+TEST_F(PptEndToEnd, EightBitTextsAreLatin1) {
+  const std::string stream = Slide(PptTextBytes("Sesi\xf3n \x85"));
+  const struct {
+    const char* charset;
+    const char* text;
+  } cases[] = {{"UTF8", "Sesi\xc3\xb3n \xc2\x85"}, {"ASCII", "Sesi\xf3n &#133;"}};
+  for (const auto& c : cases) {
+    charset_ = c.charset;
+    EXPECT_EQ(Html(stream), kHead + std::string(c.text) + "\n") << c.charset;
+    EXPECT_EQ(Xml(stream), "<document>\n<slide><B>Slide -  1 </B><P>" + std::string(c.text) +
+                               "<BR><P></slide></document>\n")
+        << c.charset;
+  }
+}
+
+TEST_F(PptEndToEnd, TextContentThroughItsSectorChain) {
+  // Twelve sectors of windows-1252 text, the second and third swapped on disk and
+  // chained in their stream order.
+  std::string text;
+  for (int sector = 0; sector < 12; ++sector) {
+    std::string part(512, static_cast<char>('a' + sector));
+    part.replace(100, 3, "\x85\xe9 ");
+    text += part;
+  }
+  CfbImage image = BuildCompoundImage({{"Text_Content", text}});
+  const uint32_t first = image.firstSectors[0];
+  std::string second = image.bytes.substr(CfbImage::SectorOffset(first + 1), 512);
+  image.bytes.replace(CfbImage::SectorOffset(first + 1), 512,
+                      image.bytes.substr(CfbImage::SectorOffset(first + 2), 512));
+  image.bytes.replace(CfbImage::SectorOffset(first + 2), 512, second);
+  image.SetTableCell(first, first + 2);
+  image.SetTableCell(first + 2, first + 1);
+  image.SetTableCell(first + 1, first + 3);
+  std::string utf8;
+  for (char c : text) utf8 += c == '\x85' ? "\xe2\x80\xa6" : c == '\xe9' ? "\xc3\xa9" : std::string(1, c);
+  for (const auto& c : {std::make_pair("UTF8", utf8), std::make_pair("ASCII", text)}) {
+    charset_ = c.first;
+    EXPECT_EQ(Convert(image.bytes, ""),
+              kHead + std::string("<HTML>\n<BODY>\n") + c.second + "\n</BODY>\n</HTML>\n")
+        << c.first;
+  }
+}
+
 TEST_F(PptEndToEnd, ResultPages) {
   EXPECT_EQ(Convert("not a compound file", ""), "page e4");
   EXPECT_EQ(Convert(BuildCompoundFile({{"Other", "x"}}), ""), "page e8");
@@ -238,6 +353,11 @@ TEST_F(PptEndToEnd, HostileLengthsAndNesting) {
   for (int i = 0; i < 200; ++i) shallow = PptContainer(kDrawing, shallow);
   std::string many;
   for (int i = 0; i < 20000; ++i) many += PptTextBytes("");
+  // Every id up to the largest, all at the first text; edits that name later ones.
+  std::string edits = PptTextBytes("a") +
+                      PptAtom(6002, LeU32(0xFFFFFFFF) + std::string(16380, '\0')) +
+                      PptTextBytes("superseded");
+  for (int i = 0; i < 5000; ++i) edits += PptUserEdit(0xFFFFFFF0, 9);
   struct Case {
     const char* name;
     std::string stream;
@@ -254,6 +374,7 @@ TEST_F(PptEndToEnd, HostileLengthsAndNesting) {
       {"too deep", deep + PptTextBytes("top"), "top\n"},
       {"deep", shallow + PptTextBytes("top"), "deep\ntop\n"},
       {"many atoms", many, std::string(20000, '\n')},
+      {"many edits, many ids", edits, "a\n"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Html(c.stream), kHead + c.lines) << c.name;

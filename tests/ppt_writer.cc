@@ -47,6 +47,22 @@ std::string PptPersistDirectory(const std::vector<std::pair<uint32_t, uint32_t>>
   return PptAtom(6002, body);
 }
 
+std::string PptUserEdit(uint32_t lastEdit, uint32_t persistDirectory, uint32_t documentId,
+                        uint32_t encryptSession) {
+  std::string body = LeU32(256) + LeU16(0) + std::string("\0\x03", 2) + LeU32(lastEdit) +
+                     LeU32(persistDirectory) + LeU32(documentId) + LeU32(16) + LeU16(1) +
+                     LeU16(0);
+  if (encryptSession != 0) body += LeU32(encryptSession);
+  return PptAtom(4085, body);
+}
+
+std::string PptCurrentUser(uint32_t currentEdit) {
+  // Fixed part (size, header token, the edit, name length, file version, major and
+  // minor version, unused), no user name, then the release version.
+  return PptAtom(4086, LeU32(0x14) + LeU32(0xE391C05F) + LeU32(currentEdit) + LeU16(0) +
+                           LeU16(0x03F4) + std::string("\x03\0\0\0", 4) + LeU32(8));
+}
+
 std::string PptHeaderedText(uint32_t kind, const std::u16string& text) {
   return PptTextHeader(kind) + PptTextChars(text);
 }

@@ -27,6 +27,14 @@ std::string PptSlidePersist(uint32_t persistId, uint32_t slideId);
 // One directory entry per (persist id, stream position).
 std::string PptPersistDirectory(const std::vector<std::pair<uint32_t, uint32_t>>& entries);
 
+// UserEditAtom: the previous edit's position (0 for none), the persist
+// directory's position, the Document's persist id and, when not 0, the persist id
+// of an encryption session (the atom then has its optional last field).
+std::string PptUserEdit(uint32_t lastEdit, uint32_t persistDirectory, uint32_t documentId = 1,
+                        uint32_t encryptSession = 0);
+// The "Current User" stream: a CurrentUserAtom naming the edit at currentEdit.
+std::string PptCurrentUser(uint32_t currentEdit);
+
 // A header atom and its text, as a ClientTextbox holds them.
 std::string PptHeaderedText(uint32_t kind, const std::u16string& text);
 
