@@ -61,10 +61,9 @@ MallocPtr<unsigned char> readPart(CompoundFile* compound, FILE* input, uint32_t 
 }  // namespace
 
 CharsetId NarrowCoding::at(uint64_t offset, uint64_t* end) const {
-  auto next = std::upper_bound(runs.begin(), runs.end(), offset,
-                               [](uint64_t value, const CodePageRun& run) {
-                                 return value < run.start;
-                               });
+  auto next =
+      std::upper_bound(runs.begin(), runs.end(), offset,
+                       [](uint64_t value, const CodePageRun& run) { return value < run.start; });
   if (next != runs.begin() && offset < std::prev(next)->end) {
     *end = std::prev(next)->end;
     return std::prev(next)->charset;
@@ -215,9 +214,8 @@ NarrowCoding readWord6Coding(CompoundFile* compound, FILE* input, uint32_t docum
   for (uint64_t i = 0; i < pageCount; ++i) {
     page = i < listed ? bin.u16At(4 * (listed + 1) + 2 * i) : page + 1;
     if (page >= streamPages) break;
-    MallocPtr<unsigned char> bytes(ReadStreamRange(compound, input, documentEntry,
-                                                   static_cast<uint32_t>(page * kPageSize),
-                                                   kPageSize));
+    MallocPtr<unsigned char> bytes(ReadStreamRange(
+        compound, input, documentEntry, static_cast<uint32_t>(page * kPageSize), kPageSize));
     if (!bytes) break;
     parseWord6CharacterPage(bytes.get(), fonts, defaultFont, coding.fallback, &coding.runs);
   }

@@ -24,10 +24,7 @@ using PageRunIndex = RunIndex<PageRun, &PageRun::firstChar, &PageRun::endChar>;
 struct WordBody {
   WordBody(std::vector<PageRun>* pageRuns, const std::vector<ParagraphRun>* paragraphRuns,
            const NarrowCoding* narrowCoding = nullptr)
-      : pages(pageRuns),
-        pageIndex(pageRuns),
-        paragraphIndex(paragraphRuns),
-        coding(narrowCoding) {}
+      : pages(pageRuns), pageIndex(pageRuns), paragraphIndex(paragraphRuns), coding(narrowCoding) {}
 
   std::vector<PageRun>* pages;
   PageRunIndex pageIndex;

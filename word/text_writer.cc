@@ -228,8 +228,7 @@ void appendNarrowText(WordSettings* settings, const unsigned char* text, size_t 
 }
 
 void writeWordText(WordSettings* settings, unsigned char* text, size_t length, bool wide,
-                   bool addLineFeed, bool clean, FILE* out, bool escape,
-                   const NarrowText& narrow) {
+                   bool addLineFeed, bool clean, FILE* out, bool escape, const NarrowText& narrow) {
   const bool tables = settings->formatTables || settings->breakTables;
   if (clean) {
     cleanText(text, length, wide || settings->reverseEndian,
