@@ -120,6 +120,76 @@ TEST_F(WordEndToEnd, HtmlBodies) {
   }
 }
 
+// A Word 6 document in windows-1251 whose language id says US English: text in a
+// Cyrillic font, in an ANSI font, and in a font that says nothing (the property
+// set's code page counts).
+WordDescription Word6Cyrillic() {
+  WordDescription d = Pieces({Text8("\xcf\xf0\xe8\xe2\xe5\xf2 caf\xe9 \xc4\xe0\r")});
+  d.word6 = true;
+  d.flags = 0;
+  d.fontCharsets = {1, 204, 0};
+  d.fontRuns = {{0, 0, 7, 1}, {0, 7, 12, 2}, {0, 12, 15, -1}};
+  d.extra = {{"SummaryInformation",
+              BuildPropertySetStream({BuildPropertySection({{1, PropertyRaw(2, LeU16(1251))}})}),
+              true}};
+  return d;
+}
+
+// A fast-saved Word 6 file: its piece table lists the third stored piece, then
+// the first; the second is text deleted since.
+WordDescription Word6FastSaved() {
+  WordDescription d = Pieces({Text8("world\r"), Text8("DELETED "), Text8("Hello ")});
+  d.word6 = true;
+  d.flags = kFibComplex;
+  d.pieceOrder = {2, 0};
+  return d;
+}
+
+TEST_F(WordEndToEnd, EightBitTextDecodedToTheOutputSet) {
+  const std::string tables = std::string(LUMEN_SOURCE_DIR) + "/tables/";
+  for (const char* table : {"TB_cyrillic_ucs2.txt", "TB_unicode_entities.txt"}) {
+    writeFile(dir_.file(table), readFile(tables + table));
+  }
+  WordDescription word97 = Pieces({Text8("It\x92s caf\xe9 \x93q\x94\r")});
+  WordDescription styled = word97;
+  styled.styles = {{u"Normal"}};
+  styled.runs = {ParaRun(styled, 0, 0, 14, 0)};
+  WordDescription word95 = Pieces({Text16(u"F\u00e4x \u4e2d\r")});
+  word95.word6 = true;
+  word95.flags = kFibWord6Wide;
+  WordDescription brokenPieces = Word6FastSaved();
+  WordStreams broken = BuildWordStreams(brokenPieces);
+  PokeU32(&broken.document, 0x160, 0x7FFFFFF0);  // the complex part lies past the stream
+  const std::string cyrillic =
+      "&#1055;&#1088;&#1080;&#1074;&#1077;&#1090; caf\xe9 &#1044;&#1072;\n";
+  const struct {
+    const char* name;
+    std::string file;
+    const char* settings;
+    std::string output;
+  } cases[] = {
+      {"windows-1252 piece, ASCII", BuildWordFile(word97), "",
+       Page("It\x92s caf\xe9 \"q\"\n")},
+      {"windows-1252 piece, UTF8", BuildWordFile(word97), kUtf8,
+       Page("It\xe2\x80\x99s caf\xc3\xa9 \"q\"\n")},
+      {"windows-1252 piece, XML", BuildWordFile(styled), kXml,
+       kXmlHead + Tag("text-Normal", "It\xe2\x80\x99s caf\xc3\xa9 \xe2\x80\x9cq\xe2\x80\x9d ") +
+           kXmlFoot},
+      {"Word 6 in 1251, UTF8", BuildWordFile(Word6Cyrillic()), kUtf8,
+       Page("\xd0\x9f\xd1\x80\xd0\xb8\xd0\xb2\xd0\xb5\xd1\x82 caf\xc3\xa9 "
+            "\xd0\x94\xd0\xb0\n")},
+      {"Word 6 in 1251, ASCII", BuildWordFile(Word6Cyrillic()), "", Page(cyrillic)},
+      {"Word 95 16-bit text", BuildWordFile(word95), kUtf8,
+       Page("F\xc3\xa4x \xe4\xb8\xad\n")},
+      {"Word 6 fast-saved", BuildWordFile(Word6FastSaved()), "", Page("Hello world\n")},
+      {"Word 6 fast-saved, XML", BuildWordFile(Word6FastSaved()), kXml,
+       std::string(kXmlHead) + "<P>Hello </P><P>world\r</P>"},
+      {"Word 6 piece table unreadable: the stored run", PackWordFile(brokenPieces, broken), "",
+       Page("world\nDELETED Hello ")},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Convert(c.file, c.settings), c.output) << c.name;
+}
+
 TEST_F(WordEndToEnd, LongPiecesAcrossReadBlocks) {
   // Pieces far longer than one read: a heading written twice and a field whose
   // instructions are long, both reaching over the block boundaries.

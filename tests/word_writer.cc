@@ -1,5 +1,7 @@
 #include "tests/word_writer.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr size_t kFibSize = 0x2A2;
@@ -61,6 +63,42 @@ std::string ParagraphPage(const std::vector<WordParagraphRun>& runs, bool zeroCo
   return page;
 }
 
+// A Word 6/95 font table: total size, then per font its size - 1, flags, weight,
+// character set, alternate name offset and a name.
+std::string FontTable(const std::vector<uint8_t>& charsets) {
+  std::string fonts;
+  for (size_t i = 0; i < charsets.size(); ++i) {
+    std::string name = "Font" + std::to_string(i) + std::string(1, '\0');
+    std::string entry = std::string(1, '\x16') + LeU16(400) +
+                        std::string(1, static_cast<char>(charsets[i])) + std::string(1, '\0') +
+                        name;
+    fonts += std::string(1, static_cast<char>(entry.size())) + entry;
+  }
+  return LeU16(static_cast<uint16_t>(fonts.size() + 2)) + fonts;
+}
+
+// One 512-byte Word 6/95 character-property page: run count + 1 file positions,
+// one word offset per run, the property lists (length byte, then sprm 93 and the
+// font) packed from the end, and the run count in the last byte.
+std::string CharacterPage(const std::vector<WordFontRun>& runs, const WordDescription& d) {
+  std::string page(kPage, '\0');
+  for (size_t i = 0; i < runs.size(); ++i) {
+    Put(&page, 4 * i, LeU32(WordTextOffset(d, runs[i].piece, runs[i].start)));
+  }
+  Put(&page, 4 * runs.size(), LeU32(WordTextOffset(d, runs.back().piece, runs.back().end)));
+  size_t offsets = 4 * (runs.size() + 1);
+  size_t top = kPage - 1;
+  for (size_t i = 0; i < runs.size(); ++i) {
+    if (runs[i].font < 0) continue;
+    std::string list = "\x03\x5d" + LeU16(static_cast<uint16_t>(runs[i].font));
+    top = (top - list.size()) & ~size_t{1};
+    Put(&page, top, list);
+    page[offsets + i] = static_cast<char>(top / 2);
+  }
+  page[kPage - 1] = static_cast<char>(runs.size());
+  return page;
+}
+
 }  // namespace
 
 uint32_t WordTextOffset(const WordDescription& description, size_t piece, uint32_t at) {
@@ -76,15 +114,23 @@ WordStreams BuildWordStreams(const WordDescription& d) {
   std::string& doc = out.document;
   doc.assign(kWordTextStart, '\0');
   PokeU16(&doc, 0, 0xA5EC);
-  PokeU16(&doc, 2, 0x00C1);
+  PokeU16(&doc, 2, d.word6 ? 101 : 0x00C1);
+  if (d.word6) PokeU16(&doc, 6, 0x0409);  // the language id: US English
   PokeU16(&doc, kFibFlags, d.flags);
   doc[0x13] = static_cast<char>(d.byte13);
 
-  uint32_t characters = 0;
-  std::vector<uint32_t> positions{0};
   for (const WordPieceText& piece : d.pieces) {
     out.textOffsets.push_back(static_cast<uint32_t>(doc.size()));
     doc += piece.bytes;
+  }
+  std::vector<size_t> order = d.pieceOrder;
+  if (order.empty()) {
+    for (size_t i = 0; i < d.pieces.size(); ++i) order.push_back(i);
+  }
+  uint32_t characters = 0;
+  std::vector<uint32_t> positions{0};
+  for (size_t i : order) {
+    const WordPieceText& piece = d.pieces[i];
     characters += static_cast<uint32_t>(piece.bytes.size() / (piece.sixteenBit ? 2 : 1));
     positions.push_back(characters);
   }
@@ -107,12 +153,42 @@ WordStreams BuildWordStreams(const WordDescription& d) {
   if (d.clxPropertyBlock) clx += std::string(1, '\x01') + LeU16(3) + "\x01\x02\x03";
   std::string plex;
   for (uint32_t position : positions) plex += LeU32(position);
-  for (size_t i = 0; i < d.pieces.size(); ++i) {
+  for (size_t i : order) {
     uint32_t offset = out.textOffsets[i];
-    uint32_t stored = d.pieces[i].sixteenBit ? offset : (offset * 2) | 0x40000000u;
+    uint32_t stored = d.pieces[i].sixteenBit || d.word6 ? offset : (offset * 2) | 0x40000000u;
     plex += LeU16(0) + LeU32(stored) + LeU16(0);
   }
   clx += std::string(1, '\x02') + LeU32(static_cast<uint32_t>(plex.size()));
+  if (d.word6) {
+    // Character-property pages (one per 20 runs), the font table, the bin table
+    // (file positions and 16-bit page numbers) and the complex part.
+    PadTo(&doc, kPage);
+    std::string positionsPart, pagesPart;
+    for (size_t first = 0; first < d.fontRuns.size(); first += kRunsPerPage) {
+      std::vector<WordFontRun> chunk(
+          d.fontRuns.begin() + first,
+          d.fontRuns.begin() + std::min(first + kRunsPerPage, d.fontRuns.size()));
+      positionsPart += LeU32(WordTextOffset(d, chunk.front().piece, chunk.front().start));
+      pagesPart += LeU16(static_cast<uint16_t>(doc.size() / kPage));
+      doc += CharacterPage(chunk, d);
+    }
+    if (!d.fontRuns.empty()) {
+      const WordFontRun& last = d.fontRuns.back();
+      positionsPart += LeU32(WordTextOffset(d, last.piece, last.end));
+    }
+    auto placeInDocument = [&](size_t fibField, const std::string& part) {
+      PokeU32(&doc, fibField, static_cast<uint32_t>(doc.size()));
+      PokeU32(&doc, fibField + 4, static_cast<uint32_t>(part.size()));
+      doc += part;
+    };
+    placeInDocument(0xD0, FontTable(d.fontCharsets));
+    placeInDocument(0xB8, positionsPart + pagesPart);
+    PokeU16(&doc, 0x18E, static_cast<uint16_t>(pagesPart.size() / 2));
+    out.pieceTable = static_cast<uint32_t>(doc.size() + clx.size());
+    placeInDocument(0x160, clx + plex);
+    if (doc.size() < d.minDocumentSize) doc.resize(d.minDocumentSize, '\0');
+    return out;
+  }
   out.pieceTable = static_cast<uint32_t>(table.size() + clx.size());
   clx += plex;
   place(kFibComplexPart, clx);
@@ -160,7 +236,7 @@ WordStreams BuildWordStreams(const WordDescription& d) {
 
 std::string PackWordFile(const WordDescription& d, const WordStreams& streams) {
   std::vector<CfbStream> all{{"WordDocument", streams.document}};
-  if (d.tableStream) {
+  if (d.tableStream && !d.word6) {
     std::string name = d.tableName;
     if (name.empty()) name = (d.flags & kFibTable1) ? "1Table" : "0Table";
     all.push_back({name, streams.table});

@@ -9,6 +9,10 @@
 // property pages (512 bytes each, on 512-byte boundaries). Table stream layout:
 // stylesheet, complex part (optional property block, then the piece table),
 // paragraph bin table, page descriptor table, break descriptor table.
+//
+// A Word 6/95 description (word6) has no table stream: after the text come its
+// character-property pages, then the font table, the character-property bin table
+// and the complex part, all in "WordDocument".
 #ifndef LUMEN_TESTS_WORD_WRITER_H_
 #define LUMEN_TESTS_WORD_WRITER_H_
 
@@ -23,6 +27,7 @@ constexpr uint32_t kWordTextStart = 0x400;
 
 // FIB flags at 0x0A.
 constexpr uint16_t kFibComplex = 0x0004;
+constexpr uint16_t kFibWord6Wide = 0x1000;  // Word 6/95: 16-bit text
 constexpr uint16_t kFibEncrypted = 0x0100;
 constexpr uint16_t kFibTable1 = 0x0200;
 
@@ -63,6 +68,15 @@ struct WordPage {
   uint16_t number;
 };
 
+// Word 6/95: bytes [start, end) of piece `piece` set in font `font` (-1: a run
+// without a font of its own).
+struct WordFontRun {
+  size_t piece;
+  uint32_t start;
+  uint32_t end;
+  int32_t font;
+};
+
 struct WordDescription {
   uint16_t flags = kFibComplex | kFibTable1;
   uint8_t byte13 = 0;
@@ -77,6 +91,13 @@ struct WordDescription {
   uint32_t minDocumentSize = 0;   // pad "WordDocument" (4096 and up: regular sectors)
   std::string contents;           // a "CONTENTS" stream in a storage, when not empty
   std::vector<CfbStream> extra;   // further streams (property sets, a second table)
+  // The pieces the piece table lists, in its order (default: all, as stored); a
+  // stored piece left out is text the table no longer holds.
+  std::vector<size_t> pieceOrder;
+  // Word 6/95 form: nFib 101, no table stream, tables in "WordDocument".
+  bool word6 = false;
+  std::vector<uint8_t> fontCharsets;  // one font per entry: its character set
+  std::vector<WordFontRun> fontRuns;
 };
 
 // The two built streams and where their parts lie, for tests that poke bytes.

@@ -7,6 +7,7 @@
 #include "util/files.h"
 #include "util/memory.h"
 #include "util/strings.h"
+#include "word/code_pages.h"
 #include "word/contents_meta.h"
 #include "word/fib.h"
 #include "word/html_body.h"
@@ -48,6 +49,20 @@ int convertDocument(WordSettings* settings, CompoundFile* compound, FILE* input,
   if (((fib.flags & kFibComplex) != 0 || (fib.flags2 & kFibExtendedChars) != 0) && table >= 0) {
     readPieceTable(compound, input, static_cast<uint32_t>(table), fib.complexOffset, &pieces);
   }
+  // Word 6/95 keeps its piece table (fast-saved files) and the tables that say
+  // how its 8-bit text is coded in "WordDocument".
+  const bool word6 = isWord6Document(fib, table);
+  const bool word6Wide = word6 && (fib.flags & kFibWideText) != 0;
+  NarrowCoding word6Coding;
+  if (word6) {
+    if ((fib.flags & kFibComplex) != 0 && fib.word6.complexLength != 0) {
+      readPieceTable(compound, input, document, fib.word6.complexOffset, &pieces,
+                     word6Wide ? PieceForm::kWord6Wide : PieceForm::kWord6Narrow,
+                     fib.word6.complexLength);
+    }
+    if (!word6Wide) word6Coding = readWord6Coding(compound, input, document, fib.word6);
+  }
+  const NarrowCoding* coding = word6 ? &word6Coding : nullptr;
 
   StyleNames styleNames;
   if (settings->outputXml && table >= 0) {
@@ -95,7 +110,7 @@ int convertDocument(WordSettings* settings, CompoundFile* compound, FILE* input,
   }
 
   if (pieces.empty()) {
-    pieces.push_back(WordPiece{0, fib.textStart, fib.textEnd - fib.textStart, false});
+    pieces.push_back(WordPiece{0, fib.textStart, fib.textEnd - fib.textStart, word6Wide});
   }
 
   if (streams.contents >= 0) {
@@ -104,10 +119,11 @@ int convertDocument(WordSettings* settings, CompoundFile* compound, FILE* input,
   }
 
   if (settings->outputXml) {
-    writeWordXml(settings, compound, input, document, out.get(), paragraphRuns, pieces, styleNames);
+    writeWordXml(settings, compound, input, document, out.get(), paragraphRuns, pieces, styleNames,
+                 coding);
   } else {
     std::fputs("\n</HEAD>\n<BODY>\n", out.get());
-    WordBody body(&pageRuns, &paragraphRuns);
+    WordBody body(&pageRuns, &paragraphRuns, coding);
     for (const WordPiece& piece : pieces) {
       writePiece(settings, compound, input, document, &body, piece, out.get());
     }

@@ -18,6 +18,7 @@ constexpr uint32_t kFlagsOffset = 0x0A;
 bool parseWordFib(const unsigned char* bytes, size_t length, WordFib* fib) {
   if (bytes == nullptr || length < kFibSize) return false;
   ByteReader r(bytes, length);
+  fib->version = r.u16At(0x02);
   fib->flags = r.u16At(kFlagsOffset);
   fib->flags2 = r.u8At(0x13);
   fib->textStart = r.u32At(0x18);
@@ -31,7 +32,21 @@ bool parseWordFib(const unsigned char* bytes, size_t length, WordFib* fib) {
   fib->pageLength = r.u32At(0x296);
   fib->breakOffset = r.u32At(0x29A);
   fib->breakLength = r.u32At(0x29E);
+  Word6Fib& old = fib->word6;
+  old.styleOffset = r.u32At(0x60);
+  old.styleLength = r.u32At(0x64);
+  old.chpBinOffset = r.u32At(0xB8);
+  old.chpBinLength = r.u32At(0xBC);
+  old.fontOffset = r.u32At(0xD0);
+  old.fontLength = r.u32At(0xD4);
+  old.complexOffset = r.u32At(0x160);
+  old.complexLength = r.u32At(0x164);
+  old.chpPages = r.u16At(0x18E);
   return r.ok();
+}
+
+bool isWord6Document(const WordFib& fib, int32_t tableStream) {
+  return tableStream < 0 && fib.version >= kFibWord6 && fib.version < kFibWord97;
 }
 
 WordStreams findWordStreams(const CompoundFile* compound) {

@@ -15,8 +15,29 @@ constexpr uint16_t kFibComplex = 0x0004;  // fast-saved: text through the piece 
 constexpr uint16_t kFibEncrypted = 0x0100;
 constexpr uint16_t kFibTableOne = 0x0200;    // the table stream is "1Table"
 constexpr uint8_t kFibExtendedChars = 0x10;  // in the byte at 0x13
+// Word 6/95: the text is stored in 16-bit units (UTF-16LE) instead of 8-bit bytes.
+constexpr uint16_t kFibWideText = 0x1000;
+
+// Versions of the format (nFib) written by Word 6 and Word 95; Word 97 and later
+// write 193 or more.
+constexpr uint16_t kFibWord6 = 101;
+constexpr uint16_t kFibWord97 = 193;
+
+// Parts of a Word 6/95 FIB, whose tables all lie in "WordDocument" itself.
+struct Word6Fib {
+  uint32_t styleOffset;    // 0x60, stylesheet
+  uint32_t styleLength;    // 0x64
+  uint32_t chpBinOffset;   // 0xB8, character-property bin table
+  uint32_t chpBinLength;   // 0xBC
+  uint32_t fontOffset;     // 0xD0, font table
+  uint32_t fontLength;     // 0xD4
+  uint32_t complexOffset;  // 0x160, complex part (piece table)
+  uint32_t complexLength;  // 0x164
+  uint16_t chpPages;       // 0x18E, character-property pages written
+};
 
 struct WordFib {
+  uint16_t version;        // 0x02, nFib
   uint16_t flags;          // 0x0A
   uint8_t flags2;          // 0x13
   uint32_t textStart;      // 0x18, byte offset of the first character
@@ -30,7 +51,11 @@ struct WordFib {
   uint32_t pageLength;     // 0x296
   uint32_t breakOffset;    // 0x29A, break descriptor table
   uint32_t breakLength;    // 0x29E
+  Word6Fib word6;
 };
+
+// True for a Word 6 or Word 95 document: an older version and no table stream.
+bool isWord6Document(const WordFib& fib, int32_t tableStream);
 
 // Decodes the FIB from the first kFibSize bytes of "WordDocument"; false when
 // fewer bytes are given.

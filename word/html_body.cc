@@ -111,7 +111,8 @@ class PieceWalk {
   bool allBlank(size_t from, size_t to);
   void write(size_t from, size_t to) {
     if (to > from) {
-      writeWordText(settings_, window_->at(from), to - from, piece_.wide, false, true, out_, true);
+      writeWordText(settings_, window_->at(from), to - from, piece_.wide, false, true, out_, true,
+                    NarrowText{body_->coding, uint64_t{piece_.offset} + from});
     }
   }
 

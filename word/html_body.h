@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "storage/compound_file.h"
+#include "word/code_pages.h"
 #include "word/pieces.h"
 #include "word/run_index.h"
 #include "word/settings.h"
@@ -16,16 +17,19 @@
 using ParagraphRunIndex = RunIndex<ParagraphRun, &ParagraphRun::start, &ParagraphRun::end>;
 using PageRunIndex = RunIndex<PageRun, &PageRun::firstChar, &PageRun::endChar>;
 
-// What one conversion's pieces share: the runs, and the field depth carried from
-// piece to piece (fields that do not pair up leave it above or below 0, which
-// keeps text out until it is back at 0).
+// What one conversion's pieces share: the runs, the coding of 8-bit text
+// (nullptr: windows-1252), and the field depth carried from piece to piece
+// (fields that do not pair up leave it above or below 0, which keeps text out
+// until it is back at 0).
 struct WordBody {
-  WordBody(std::vector<PageRun>* pageRuns, const std::vector<ParagraphRun>* paragraphRuns)
-      : pages(pageRuns), pageIndex(pageRuns), paragraphIndex(paragraphRuns) {}
+  WordBody(std::vector<PageRun>* pageRuns, const std::vector<ParagraphRun>* paragraphRuns,
+           const NarrowCoding* narrowCoding = nullptr)
+      : pages(pageRuns), pageIndex(pageRuns), paragraphIndex(paragraphRuns), coding(narrowCoding) {}
 
   std::vector<PageRun>* pages;
   PageRunIndex pageIndex;
   ParagraphRunIndex paragraphIndex;
+  const NarrowCoding* coding;
   int64_t fieldDepth = 0;
 };
 

@@ -19,7 +19,8 @@ bool isHeadingStyle(uint16_t style) { return style >= 1 && style <= 3; }
 
 }  // namespace
 
-bool parsePieceTable(const unsigned char* bytes, size_t length, std::vector<WordPiece>* pieces) {
+bool parsePieceTable(const unsigned char* bytes, size_t length, std::vector<WordPiece>* pieces,
+                     PieceForm form) {
   ByteReader r(bytes, length);
   uint64_t pos = 0;
   for (;;) {
@@ -51,7 +52,11 @@ bool parsePieceTable(const unsigned char* bytes, size_t length, std::vector<Word
     uint32_t chars = next - first;
     WordPiece piece;
     piece.firstChar = first;
-    if ((position & kEightBitPiece) != 0) {
+    if (form == PieceForm::kWord6Narrow) {
+      piece.wide = false;
+      piece.offset = position;
+      piece.length = chars;
+    } else if (form == PieceForm::kWord97 && (position & kEightBitPiece) != 0) {
       piece.wide = false;
       piece.offset = (position / 2) & 0x5FFFFFFF;
       piece.length = chars;
@@ -66,15 +71,15 @@ bool parsePieceTable(const unsigned char* bytes, size_t length, std::vector<Word
   return true;
 }
 
-bool readPieceTable(CompoundFile* compound, FILE* input, uint32_t tableEntry,
-                    uint32_t complexOffset, std::vector<WordPiece>* pieces) {
-  uint32_t size = compound->entries[tableEntry].size;
+bool readPieceTable(CompoundFile* compound, FILE* input, uint32_t entry, uint32_t complexOffset,
+                    std::vector<WordPiece>* pieces, PieceForm form, uint32_t limit) {
+  uint32_t size = compound->entries[entry].size;
   if (complexOffset >= size) return false;
   uint32_t length = size - complexOffset;
-  MallocPtr<unsigned char> part(
-      ReadStreamRange(compound, input, tableEntry, complexOffset, length));
+  if (limit < length) length = limit;
+  MallocPtr<unsigned char> part(ReadStreamRange(compound, input, entry, complexOffset, length));
   if (!part) return false;
-  return parsePieceTable(part.get(), length, pieces);
+  return parsePieceTable(part.get(), length, pieces, form);
 }
 
 bool parseParagraphPage(const unsigned char* page, bool keepAll, std::vector<ParagraphRun>* runs) {

@@ -36,14 +36,25 @@ struct PageRun {
   uint32_t endChar;
 };
 
-// Piece table of the complex part `bytes` (the table stream from the complex
-// part's offset on): property blocks (1, 16-bit size, bytes) are skipped up to the
-// piece table (2, 32-bit length, plex of character positions and 8-byte piece
-// descriptors). Appends the pieces read; false when the part is malformed (the
-// pieces read before the fault remain).
-bool parsePieceTable(const unsigned char* bytes, size_t length, std::vector<WordPiece>* pieces);
-bool readPieceTable(CompoundFile* compound, FILE* input, uint32_t tableEntry,
-                    uint32_t complexOffset, std::vector<WordPiece>* pieces);
+// How a piece descriptor's file position reads. Word 97 and later: bit 0x40000000
+// marks 8-bit text at half the position (the rest is 16-bit text at the position
+// itself). Word 6/95: the position is the text's offset, and every piece is 8-bit,
+// or 16-bit in a document whose FIB says its text is wide.
+enum class PieceForm { kWord97, kWord6Narrow, kWord6Wide };
+
+// Piece table of the complex part `bytes` (from the complex part's offset on):
+// property blocks (1, 16-bit size, bytes) are skipped up to the piece table (2,
+// 32-bit length, plex of character positions and 8-byte piece descriptors).
+// Appends the pieces read; false when the part is malformed (the pieces read
+// before the fault remain).
+bool parsePieceTable(const unsigned char* bytes, size_t length, std::vector<WordPiece>* pieces,
+                     PieceForm form = PieceForm::kWord97);
+// The complex part is read from the entry's stream (the table stream, or for Word
+// 6/95 "WordDocument") at complexOffset: at most limit bytes of what the stream
+// holds from there on.
+bool readPieceTable(CompoundFile* compound, FILE* input, uint32_t entry, uint32_t complexOffset,
+                    std::vector<WordPiece>* pieces, PieceForm form = PieceForm::kWord97,
+                    uint32_t limit = UINT32_MAX);
 
 // The runs of one 512-byte paragraph-property page. HTML mode (keepAll false)
 // keeps only runs of the heading styles 1, 2 and 3. false when a run's property

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "charset/code_page.h"
 #include "util/memory.h"
 #include "word/lanes.h"
 
@@ -107,11 +108,46 @@ CharPtr convertWideText(WordSettings* settings, const unsigned char* text, size_
 
 namespace {
 
-void writePlain(WordSettings* settings, unsigned char* text, size_t length, bool wide, FILE* out,
-                bool escape) {
+// 8-bit text whose bytes are written as they are (see the header).
+bool keepsNarrowBytes(const WordSettings* settings, CharsetId charset) {
+  return settings->reverseEndian || settings->outputCharset < 0 ||
+         (charset == settings->outputCharset && charset != CHARSET_UTF8);
+}
+
+// Calls stretch(bytes, count, keep) for each stretch of the text that shares one
+// character set, in order; keep tells whether its bytes are written as they are.
+// A stretch that is not kept is converted into *converted first.
+template <typename Stretch>
+void forEachNarrowStretch(WordSettings* settings, const unsigned char* text, size_t length,
+                          const NarrowText& narrow, std::string* converted, Stretch stretch) {
+  static const NarrowCoding kWindows1252;
+  const NarrowCoding& coding = narrow.coding != nullptr ? *narrow.coding : kWindows1252;
+  for (size_t pos = 0; pos < length;) {
+    const uint64_t at = narrow.offset + pos;
+    uint64_t end = 0;
+    const CharsetId charset = coding.at(at, &end);
+    const size_t count = end - at < length - pos ? static_cast<size_t>(end - at) : length - pos;
+    if (keepsNarrowBytes(settings, charset)) {
+      stretch(reinterpret_cast<const char*>(text + pos), count);
+    } else {
+      converted->clear();
+      ConvertNarrowText(charset, settings->outputCharset, text + pos, count,
+                        settings->charsetContext(), converted);
+      stretch(converted->data(), converted->size());
+    }
+    pos += count;
+  }
+}
+
+void writePlain(WordSettings* settings, unsigned char* text, size_t length, bool wide,
+                const NarrowText& narrow, FILE* out, bool escape) {
   if (length == 0) return;
   if (!wide) {
-    writeEscaped(reinterpret_cast<const char*>(text), length, out, escape);
+    std::string converted;
+    forEachNarrowStretch(settings, text, length, narrow, &converted,
+                         [&](const char* bytes, size_t count) {
+                           if (count > 0) writeEscaped(bytes, count, out, escape);
+                         });
     return;
   }
   size_t convertedLength = 0;
@@ -122,7 +158,9 @@ void writePlain(WordSettings* settings, unsigned char* text, size_t length, bool
 // 16-bit text is cut into cells and rows on whole 16-bit units (a byte 7 inside
 // another character is no mark), and each cell is converted like any other
 // 16-bit text.
-void writeTable(WordSettings* settings, const Units& units, bool wide, FILE* out, bool escape) {
+void writeTable(WordSettings* settings, const Units& units, bool wide, const NarrowText& narrow,
+                FILE* out, bool escape) {
+  auto from = [&](size_t pos) { return NarrowText{narrow.coding, narrow.offset + pos}; };
   std::fputs("<table border='0'>\n", out);
   size_t pos = 0;
   while (units.find(pos, kCellMark) < units.length) {
@@ -133,7 +171,7 @@ void writeTable(WordSettings* settings, const Units& units, bool wide, FILE* out
       // Every cell keeps its text, also a cell of one character: a one-letter
       // cell is as much content as any other.
       std::fputs("<td>", out);
-      writePlain(settings, units.text + pos, mark - pos, wide, out, escape);
+      writePlain(settings, units.text + pos, mark - pos, wide, from(pos), out, escape);
       std::fputs("</td>", out);
       pos = mark + units.step;
       if (units.isCode(pos, kCellMark)) {  // a second mark ends the row
@@ -147,7 +185,7 @@ void writeTable(WordSettings* settings, const Units& units, bool wide, FILE* out
   // Text after the last row (the paragraph that follows the table) is not part of
   // the table; it is written after it.
   if (pos < units.length)
-    writePlain(settings, units.text + pos, units.length - pos, wide, out, escape);
+    writePlain(settings, units.text + pos, units.length - pos, wide, from(pos), out, escape);
 }
 
 }  // namespace
@@ -182,8 +220,15 @@ void writeEscaped(const char* bytes, size_t length, FILE* out, bool escape) {
   std::fwrite(bytes + start, 1, length - start, out);
 }
 
+void appendNarrowText(WordSettings* settings, const unsigned char* text, size_t length,
+                      const NarrowText& narrow, std::string* out) {
+  std::string converted;
+  forEachNarrowStretch(settings, text, length, narrow, &converted,
+                       [&](const char* bytes, size_t count) { out->append(bytes, count); });
+}
+
 void writeWordText(WordSettings* settings, unsigned char* text, size_t length, bool wide,
-                   bool addLineFeed, bool clean, FILE* out, bool escape) {
+                   bool addLineFeed, bool clean, FILE* out, bool escape, const NarrowText& narrow) {
   const bool tables = settings->formatTables || settings->breakTables;
   if (clean) {
     cleanText(text, length, wide || settings->reverseEndian,
@@ -196,11 +241,11 @@ void writeWordText(WordSettings* settings, unsigned char* text, size_t length, b
          pos = units.find(pos + units.step, kCellMark)) {
       text[pos] = '\n';
     }
-    writePlain(settings, text, length, wide, out, escape);
+    writePlain(settings, text, length, wide, narrow, out, escape);
   } else if (hasCells) {
-    writeTable(settings, units, wide, out, escape);
+    writeTable(settings, units, wide, narrow, out, escape);
   } else {
-    writePlain(settings, text, length, wide, out, escape);
+    writePlain(settings, text, length, wide, narrow, out, escape);
   }
   if (addLineFeed) std::fputc('\n', out);
 }

@@ -5,8 +5,10 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <string>
 
 #include "util/memory.h"
+#include "word/code_pages.h"
 #include "word/settings.h"
 
 // Writes length bytes of text (changed in place) to out.
@@ -19,11 +21,21 @@
 //   marks is written as "<table border='0'>" with a row per row mark (7 after a
 //   cell's 7) and a cell per cell mark; text after the last cell follows the table.
 // - 16-bit text is converted from UCS2 to the output character set (nothing is
-//   written when that fails); 8-bit text is written as it is.
+//   written when that fails); 8-bit text is decoded from the character set its
+//   coding gives each byte (narrow) and converted likewise. Text already in the
+//   output set is written as it is, and so is 8-bit text when reverse endian is
+//   on (its bytes are then double-byte text of the output set) or when the output
+//   set is unknown.
 // - escape: "<" and ">" become "&lt;" and "&gt;", "'" becomes "\"".
 // - addLineFeed: a "\n" follows.
 void writeWordText(WordSettings* settings, unsigned char* text, size_t length, bool wide,
-                   bool addLineFeed, bool clean, FILE* out, bool escape);
+                   bool addLineFeed, bool clean, FILE* out, bool escape,
+                   const NarrowText& narrow = NarrowText());
+
+// Appends length bytes of 8-bit text, decoded as narrow says, converted to the
+// output character set (unescaped); as they are under the conditions above.
+void appendNarrowText(WordSettings* settings, const unsigned char* text, size_t length,
+                      const NarrowText& narrow, std::string* out);
 
 // length bytes of UCS2 text converted to the output character set, their count
 // in *convertedLength; nullptr when the conversion fails or the text is longer

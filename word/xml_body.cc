@@ -16,7 +16,7 @@ const char* tagOf(const ParagraphRun& run, const StyleNames& names) {
 }
 
 void addElement(WordSettings* settings, const unsigned char* bytes, size_t length, bool wide,
-                size_t run, std::vector<TextElement>* elements) {
+                const NarrowText& narrow, size_t run, std::vector<TextElement>* elements) {
   if (length == 0) return;
   TextElement element{std::string(), run};
   if (wide) {
@@ -27,7 +27,7 @@ void addElement(WordSettings* settings, const unsigned char* bytes, size_t lengt
     const void* zero = std::memchr(bytes, 0, length);
     size_t kept =
         zero ? static_cast<size_t>(static_cast<const unsigned char*>(zero) - bytes) : length;
-    element.text.assign(reinterpret_cast<const char*>(bytes), kept);
+    appendNarrowText(settings, bytes, kept, narrow, &element.text);
   }
   if (!element.text.empty()) elements->push_back(std::move(element));
 }
@@ -48,7 +48,8 @@ void blankControls(std::string* text) {
 }
 
 void writeSimpleForm(WordSettings* settings, CompoundFile* compound, FILE* input,
-                     uint32_t documentEntry, FILE* out, const std::vector<WordPiece>& pieces) {
+                     uint32_t documentEntry, FILE* out, const std::vector<WordPiece>& pieces,
+                     const NarrowCoding* coding) {
   for (const WordPiece& piece : pieces) {
     size_t length = 0;
     MallocPtr<unsigned char> bytes(readPieceBytes(compound, input, documentEntry, piece, &length));
@@ -59,7 +60,9 @@ void writeSimpleForm(WordSettings* settings, CompoundFile* compound, FILE* input
       CharPtr converted(convertWideText(settings, bytes.get(), length, &convertedLength));
       if (converted) std::fwrite(converted.get(), 1, convertedLength, out);
     } else {
-      std::fwrite(bytes.get(), 1, length, out);
+      std::string text;
+      appendNarrowText(settings, bytes.get(), length, NarrowText{coding, piece.offset}, &text);
+      std::fwrite(text.data(), 1, text.size(), out);
     }
     std::fputs("</P>", out);
   }
@@ -76,13 +79,15 @@ void closeStyleTag(FILE* out, const ParagraphRun& run, const StyleNames& names) 
 }
 
 void cutPiece(WordSettings* settings, const std::vector<ParagraphRun>& runs, const WordPiece& piece,
-              const unsigned char* bytes, size_t length, std::vector<TextElement>* elements) {
+              const unsigned char* bytes, size_t length, std::vector<TextElement>* elements,
+              const NarrowCoding* coding) {
+  auto from = [&](size_t pos) { return NarrowText{coding, uint64_t{piece.offset} + pos}; };
   if (runs.empty() || runs.front().start > piece.offset) return;
   size_t run = 0;
   while (run + 1 < runs.size() && runs[run + 1].start <= piece.offset) ++run;
   const uint64_t pieceEnd = static_cast<uint64_t>(piece.offset) + length;
   if (runs[run].end >= pieceEnd) {
-    addElement(settings, bytes, length, piece.wide, run, elements);
+    addElement(settings, bytes, length, piece.wide, from(0), run, elements);
     return;
   }
   size_t pos = 0;
@@ -99,7 +104,7 @@ void cutPiece(WordSettings* settings, const std::vector<ParagraphRun>& runs, con
       end = static_cast<size_t>(runEnd - piece.offset);
     }
     if (end > pos) {
-      addElement(settings, bytes + pos, end - pos, piece.wide, run, elements);
+      addElement(settings, bytes + pos, end - pos, piece.wide, from(pos), run, elements);
       pos = end;
     }
     ++run;
@@ -108,9 +113,10 @@ void cutPiece(WordSettings* settings, const std::vector<ParagraphRun>& runs, con
 
 int writeWordXml(WordSettings* settings, CompoundFile* compound, FILE* input,
                  uint32_t documentEntry, FILE* out, const std::vector<ParagraphRun>& runs,
-                 const std::vector<WordPiece>& pieces, const StyleNames& names) {
+                 const std::vector<WordPiece>& pieces, const StyleNames& names,
+                 const NarrowCoding* coding) {
   if (runs.empty()) {
-    writeSimpleForm(settings, compound, input, documentEntry, out, pieces);
+    writeSimpleForm(settings, compound, input, documentEntry, out, pieces, coding);
     return 0;
   }
   std::vector<TextElement> elements;
@@ -118,7 +124,7 @@ int writeWordXml(WordSettings* settings, CompoundFile* compound, FILE* input,
     size_t length = 0;
     MallocPtr<unsigned char> bytes(readPieceBytes(compound, input, documentEntry, piece, &length));
     if (!bytes) continue;
-    cutPiece(settings, runs, piece, bytes.get(), length, &elements);
+    cutPiece(settings, runs, piece, bytes.get(), length, &elements, coding);
   }
   if (!elements.empty()) {
     bool opened = false;

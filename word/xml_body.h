@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "storage/compound_file.h"
+#include "word/code_pages.h"
 #include "word/pieces.h"
 #include "word/settings.h"
 #include "word/style_names.h"
@@ -25,14 +26,17 @@ struct TextElement {
 
 // Cuts a piece's bytes at the ends of the runs from its own on, appending the
 // non-empty elements: 16-bit cuts converted to the output character set, 8-bit
-// cuts up to their first 0 byte. A piece before the first run is skipped.
+// cuts up to their first 0 byte, decoded as coding says (nullptr:
+// windows-1252) and converted likewise. A piece before the first run is skipped.
 void cutPiece(WordSettings* settings, const std::vector<ParagraphRun>& runs, const WordPiece& piece,
-              const unsigned char* bytes, size_t length, std::vector<TextElement>* elements);
+              const unsigned char* bytes, size_t length, std::vector<TextElement>* elements,
+              const NarrowCoding* coding = nullptr);
 
 // Writes the body and, unless there are no runs (then each piece is written as
 // "<P>" text "</P>" and nothing follows), the XMLFooter text. Returns 0.
 int writeWordXml(WordSettings* settings, CompoundFile* compound, FILE* input,
                  uint32_t documentEntry, FILE* out, const std::vector<ParagraphRun>& runs,
-                 const std::vector<WordPiece>& pieces, const StyleNames& names);
+                 const std::vector<WordPiece>& pieces, const StyleNames& names,
+                 const NarrowCoding* coding = nullptr);
 
 #endif  // LUMEN_WORD_XML_BODY_H_
