@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -299,6 +300,58 @@ TEST_F(TablesTest, LargeEntityFileMatchesPieceByPieceReading) {
   ASSERT_EQ(LoadCharsetTables(CHARSET_WESTERNEUROPEAN, Dir().c_str()), 0);
   for (uint32_t code = 0; code < 65536; ++code) {
     ASSERT_EQ(IsEntityCodeUnit(static_cast<uint16_t>(code)), expected[code]) << code;
+  }
+}
+
+// Runs of consecutive numbers are read ten lines at a time: a run that is edited,
+// reordered, cut short or damaged anywhere gives the set that reading the pieces
+// one by one gives.
+TEST_F(TablesTest, EditedRunsOfTheEntityFileMatchPieceByPieceReading) {
+  std::string whole;
+  for (unsigned code = 0; code <= 70000; ++code) whole += std::to_string(code) + "\n";
+  const std::string kNul("\n50\0" "001\n", 8);
+  struct Case {
+    const char* find;
+    std::string replace;
+  } cases[] = {
+      {"\n130\n", "\n0130\n"},                  // leading zero
+      {"\n1234\n", "\n1243\n"},                 // digits swapped inside ten lines
+      {"\n12349\n", "\n12348\n"},               // the last of ten lines
+      {"\n5670\n", "\n5670 \n"},                // text after the number
+      {"\n9999\n", "\n9999\r\n"},               // at a digit count's edge
+      {"\n10000\n", "\n1000\n"},
+      {"\n23456\n", "\n23456"},                 // two lines joined
+      {"\n31000\n", "\n31000\r"},
+      {"\n40000\n", "\n40000\n40000\n"},        // repeated
+      {"\n40010\n", "\n\n"},                    // emptied
+      {"\n300\n301\n", "\n301\n300\n"},         // reordered
+      {"\n777\n778\n", "\n+777\n 778\n"},
+      {"\n50001\n", kNul},                      // a 0 byte
+      {"\n60000\n", "\n" + std::string(600, '6') + "\n"},  // longer than the line buffer
+      {"\n65534\n", "\n65534\n65535"},          // cut short in the last line
+      {"\n20005\n", "\n2000"},                  // cut short inside ten lines
+  };
+  for (const Case& c : cases) {
+    std::string text = whole;
+    size_t at = text.find(c.find);
+    ASSERT_NE(at, std::string::npos) << c.find;
+    text.replace(at, std::strlen(c.find), c.replace);
+    if (c.replace.back() != '\n') text.resize(at + c.replace.size());
+    UnloadCharsetTables();
+    Write("TB_westerneuropean_ucs2.txt", "0x41-0x41\n");
+    Write("TB_unicode_entities.txt", text);
+    std::vector<bool> expected(65536);
+    LineSplitter lines(text, 500);
+    std::string_view line;
+    while (lines.Next(&line)) {
+      int64_t code;
+      if (ParseInteger(line, 10, &code) > 0 && code >= 0 && code <= 0xFFFF) expected[code] = true;
+    }
+    ASSERT_EQ(LoadCharsetTables(CHARSET_WESTERNEUROPEAN, Dir().c_str()), 0);
+    for (uint32_t code = 0; code < 65536; ++code) {
+      ASSERT_EQ(IsEntityCodeUnit(static_cast<uint16_t>(code)), expected[code])
+          << c.find << " " << code;
+    }
   }
 }
 

@@ -319,9 +319,202 @@ inline uint32_t DigitsValue(uint64_t x, int digits) {
   return static_cast<uint32_t>(v);
 }
 
+// Sets the bits of the code units low..high - 1.
+void AddEntityRange(uint64_t* set, uint32_t low, uint32_t high) {
+  for (uint32_t code = low; code < high;) {
+    uint32_t bit = code & 63;
+    uint32_t count = std::min<uint32_t>(64 - bit, high - code);
+    uint64_t bits = count == 64 ? ~uint64_t{0} : ((uint64_t{1} << count) - 1) << bit;
+    set[code >> 6] |= bits;
+    code += count;
+  }
+}
+
+// The decimal text of value and a line feed, as the entity file writes it; returns
+// its length.
+int EntityLineText(uint32_t value, char* out) {
+  char digits[10];
+  int count = 0;
+  do {
+    digits[count++] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value != 0);
+  for (int i = 0; i < count; ++i) out[i] = digits[count - 1 - i];
+  out[count] = '\n';
+  return count + 1;
+}
+
+int DecimalDigits(uint32_t value) {
+  int count = 1;
+  while (value >= 10) {
+    value /= 10;
+    ++count;
+  }
+  return count;
+}
+
+// Most of the entity file is runs of consecutive numbers ("130\n131\n132\n..."). After
+// a line of value v, the text that follows is compared with the plain text of v + 1,
+// v + 2 and so on (decimal without leading zeros, one line feed each): every line
+// that matches is a whole piece that the line reader parses as that value, so the
+// run's values are entered at once.
+constexpr uint32_t kLastEntity = 0xFFFF;
+
+// One line at a time from *next, while the lines continue the run: all of them, or
+// only up to the next value that ends in 0.
+const char* MatchLines(const char* p, const char* end, bool untilDecade, uint32_t* next) {
+  char text[12];
+  while (*next <= kLastEntity && !(untilDecade && *next % 10 == 0)) {
+    size_t length = static_cast<size_t>(EntityLineText(*next, text));
+    if (static_cast<size_t>(end - p) < length || std::memcmp(p, text, length) != 0) break;
+    p += length;
+    ++*next;
+  }
+  return p;
+}
+
+// Ten lines at a time from *next, a multiple of ten of `Digits` digits, while the
+// lines continue the run and the values keep their digit count; a hundred at a time
+// from a multiple of a hundred. The ten lines are held as 16-byte vectors (GCC
+// vector extensions: SSE2 on x86-64, plain words elsewhere), compared with the file,
+// and moved on to the next ten by adding one to the digits above the last.
+template <int Digits>
+class DecadeMatcher {
+ public:
+  explicit DecadeMatcher(uint32_t first) : value_(first), tens_(first / 10 % 10) {
+    unsigned char text[64] = {};
+    unsigned char steps[Digits][64] = {};
+    for (int j = 0; j < 10; ++j) {
+      EntityLineText(first + static_cast<uint32_t>(j), reinterpret_cast<char*>(text) + j * kLine);
+      for (int k = 1; k < Digits; ++k) steps[k][j * kLine + Digits - 1 - k] = 1;
+    }
+    unsigned char valid[16] = {};
+    std::memset(valid, 0xFF, static_cast<size_t>(kLength - 16 * (kVectors - 1)));
+    std::memcpy(&lastValid_, valid, 16);
+    for (int v = 0; v < kVectors; ++v) {
+      std::memcpy(&block_[v], text + 16 * v, 16);
+      for (int k = 1; k < Digits; ++k) std::memcpy(&step_[k][v], steps[k] + 16 * v, 16);
+    }
+  }
+
+  const char* Match(const char* p, const char* end, uint32_t* next) {
+    for (;;) {
+      if (tens_ == 0 && end - p >= 9 * kLength + 64 && value_ + 99 <= kLastEntity &&
+          HundredMatches(p)) {
+        p += 10 * kLength;
+        value_ += 100;
+        if (!Carry(2)) break;
+        continue;
+      }
+      if (end - p < 64 || !DecadeMatches(p)) break;
+      p += kLength;
+      value_ += 10;
+      if (value_ + 9 > kLastEntity) break;
+      if (++tens_ < 10) {
+        for (int v = 0; v < kVectors; ++v) block_[v] += step_[1][v];
+        continue;
+      }
+      tens_ = 0;
+      for (int v = 0; v < kVectors; ++v) block_[v] -= step_[1][v] * 9;
+      if (!Carry(2)) break;
+    }
+    *next = value_;
+    return p;
+  }
+
+ private:
+  typedef unsigned char Bytes16 __attribute__((vector_size(16)));
+  static constexpr int kLine = Digits + 1;
+  static constexpr int kLength = 10 * kLine;
+  static constexpr int kVectors = (kLength + 15) / 16;
+
+  // Ors into *differ the bytes that tell the ten lines at p from `lines`.
+  void Compare(const char* p, const Bytes16* lines, Bytes16* differ) const {
+    for (int v = 0; v < kVectors; ++v) {
+      Bytes16 file;
+      std::memcpy(&file, p + 16 * v, 16);
+      *differ |= v == kVectors - 1 ? (file ^ lines[v]) & lastValid_ : file ^ lines[v];
+    }
+  }
+
+  static bool Zero(const Bytes16& differ) {
+    uint64_t halves[2];
+    std::memcpy(halves, &differ, 16);
+    return (halves[0] | halves[1]) == 0;
+  }
+
+  bool DecadeMatches(const char* p) const {
+    Bytes16 differ = {};
+    Compare(p, block_, &differ);
+    return Zero(differ);
+  }
+
+  // The hundred lines from value_, whose tens digit is 0.
+  bool HundredMatches(const char* p) const {
+    Bytes16 lines[kVectors];
+    for (int v = 0; v < kVectors; ++v) lines[v] = block_[v];
+    Bytes16 differ = {};
+    for (int j = 0; j < 10; ++j) {
+      Compare(p + j * kLength, lines, &differ);
+      for (int v = 0; v < kVectors; ++v) lines[v] += step_[1][v];
+    }
+    return Zero(differ);
+  }
+
+  // After value_ moved on by 10^from, adds one to the digits from place `from` up
+  // (those that wrapped to 0 are set back from 9); false when the digit count grows.
+  bool Carry(int from) {
+    uint32_t scale = 1;
+    for (int k = 0; k < from; ++k) scale *= 10;
+    for (int k = from; k < Digits; ++k, scale *= 10) {
+      bool wrapped = value_ / scale % 10 == 0;
+      for (int v = 0; v < kVectors; ++v) {
+        block_[v] = wrapped ? block_[v] - step_[k][v] * 9 : block_[v] + step_[k][v];
+      }
+      if (!wrapped) return true;
+    }
+    return false;
+  }
+
+  uint32_t value_;
+  uint32_t tens_;
+  Bytes16 block_[kVectors];
+  Bytes16 step_[Digits][kVectors];
+  Bytes16 lastValid_;
+};
+
+template <int Digits>
+const char* MatchDecades(const char* p, const char* end, uint32_t* next) {
+  DecadeMatcher<Digits> matcher(*next);
+  return matcher.Match(p, end, next);
+}
+
+// Matches the lines at p, ending no later than end, that continue a run whose last
+// value is *value; enters their values into set, updates *value to the last one,
+// and returns where the first line that does not continue the run begins.
+const char* ExtendRun(const char* p, const char* end, uint32_t* value, uint64_t* set) {
+  uint32_t next = *value + 1;
+  p = MatchLines(p, end, /*untilDecade=*/true, &next);
+  while (next >= 10 && next % 10 == 0 && next + 9 <= kLastEntity) {
+    int digits = DecimalDigits(next);
+    switch (digits) {
+      case 2: p = MatchDecades<2>(p, end, &next); break;
+      case 3: p = MatchDecades<3>(p, end, &next); break;
+      case 4: p = MatchDecades<4>(p, end, &next); break;
+      default: p = MatchDecades<5>(p, end, &next); break;
+    }
+    if (DecimalDigits(next) == digits) break;
+  }
+  p = MatchLines(p, end, /*untilDecade=*/false, &next);
+  AddEntityRange(set, *value + 1, next);
+  *value = next - 1;
+  return p;
+}
+
 // Pieces of at most kLongLine - 1 bytes, each beginning with a decimal number
 // (text after it is ignored). The file has tens of thousands of short lines
-// of digits, which take a short path.
+// of digits, which take a short path, and runs of consecutive numbers, which
+// ExtendRun takes ten at a time.
 void ScanEntities(TableReader* file, uint64_t* set) {
   constexpr size_t kPiece = kLongLine - 1;
   for (;;) {
@@ -333,6 +526,7 @@ void ScanEntities(TableReader* file, uint64_t* set) {
     const char* stop = file->AtEnd() ? end : end - kPiece + 1;
     // Eight bytes can be read at every p before fastStop.
     const char* fastStop = window.size() < 8 ? window.data() : std::min(stop, end - 7);
+    uint32_t last = ~uint32_t{0};  // value of the line before p when it had one
     while (p < stop) {
       // Lines of one to five digits, eight bytes at a time while eight remain.
       while (p < fastStop) {
@@ -340,9 +534,12 @@ void ScanEntities(TableReader* file, uint64_t* set) {
         unsigned digits = static_cast<unsigned>(LeadingDigits(eight));
         if (digits - 1 > 4 || ((eight >> (8 * digits)) & 0xFF) != '\n') break;
         uint32_t code = DigitsValue(eight, static_cast<int>(digits));
-        if (code <= 0xFFFF) set[code >> 6] |= uint64_t{1} << (code & 63);
         p += digits + 1;
+        if (code <= 0xFFFF) set[code >> 6] |= uint64_t{1} << (code & 63);
+        if (code == last + 1 && code < 0xFFFF) p = ExtendRun(p, end, &code, set);
+        last = code;
       }
+      last = ~uint32_t{0};
       if (p >= stop) break;
       const char* limit = end - p > static_cast<ptrdiff_t>(kPiece) ? p + kPiece : end;
       const char* q = p;
