@@ -129,8 +129,12 @@ TEST_F(TablesTest, SingleByteLines) {
       "-5-0x45\n"           // empty byte text reads as 0
       "0x46--1\n"           // negative code point: ignored
       "0x47-0107 name\n"    // octal, text after the number ignored
+      "0x4a-0x00041\n"      // five hexadecimal digits
+      "0X4B-0X3A3\n"        // upper case
+      "0x4c-0x3a4\r\n"      // CR before the line feed
+      "0x00004d-0x3a5\n"
       + std::string(200, 'x') + "\n";  // 201 bytes: three reads of 99, 99 and 3 bytes
-  for (int i = 11; i < 256; ++i) text += "0x48-0x" + std::to_string(i) + "\n";
+  for (int i = 15; i < 256; ++i) text += "0x48-0x" + std::to_string(i) + "\n";
   text += "0x49-0x49\n";  // the 257th line is never read
   Write("TB_greek_ucs2.txt", text);
   ASSERT_EQ(LoadCharsetTables(CHARSET_GREEK, Dir().c_str()), 0);
@@ -145,6 +149,10 @@ TEST_F(TablesTest, SingleByteLines) {
     EXPECT_EQ(forward[0x00], 5);  // "-5-0x45": byte "" (0), code point "5-0x45" (5)
     EXPECT_EQ(forward[0x46], 0);
     EXPECT_EQ(forward[0x47], 0107);
+    EXPECT_EQ(forward[0x4A], 0x41);
+    EXPECT_EQ(forward[0x4B], 0x3A3);
+    EXPECT_EQ(forward[0x4C], 0x3A4);
+    EXPECT_EQ(forward[0x4D], 0x3A5);
     EXPECT_EQ(forward[0x48], 0x255);  // the 256th line
     EXPECT_EQ(forward[0x49], 0);
   }

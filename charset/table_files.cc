@@ -83,15 +83,58 @@ bool ParsePairLine(std::string_view line, int64_t* left, int64_t* right) {
   return true;
 }
 
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// "0x" and one to four hexadecimal digits at text[*at], up to the byte `after`,
+// which is passed over too.
+bool TakeHexField(std::string_view text, char after, size_t* at, int64_t* value) {
+  size_t i = *at;
+  if (text.size() < i + 3 || text[i] != '0' || (text[i + 1] != 'x' && text[i + 1] != 'X')) {
+    return false;
+  }
+  int64_t result = 0;
+  size_t first = i + 2;
+  for (i = first; i < text.size() && i < first + 4; ++i) {
+    int digit = HexDigit(text[i]);
+    if (digit < 0) break;
+    result = result * 16 + digit;
+  }
+  if (i == first || i >= text.size() || text[i] != after) return false;
+  *at = i + 1;
+  *value = result;
+  return true;
+}
+
+// A line "0xBYTE-0xCODE\n" as the shipped files write it (one to four hexadecimal
+// digits each), which ParsePairLine would read alike: its length, or 0 for any other.
+size_t ParseHexPairLine(std::string_view text, int64_t* left, int64_t* right) {
+  size_t at = 0;
+  if (!TakeHexField(text, '-', &at, left) || !TakeHexField(text, '\n', &at, right)) return 0;
+  return at;
+}
+
 // Reads at most 256 lines; false when the file cannot be opened.
 bool ReadSingleByteFile(const std::string& path, const CharsetId* members) {
   TableReader file(path);
   if (!file.open()) return false;
   TableStore& t = Tables();
-  std::string_view line;
-  for (int n = 0; n < 256 && file.Next(kShortLine, &line); ++n) {
+  for (int n = 0; n < 256; ++n) {
+    std::string_view window = file.Window(kShortLine - 1);
+    if (window.empty()) break;
     int64_t byte, code;
-    if (!ParsePairLine(line, &byte, &code)) continue;
+    size_t used = ParseHexPairLine(window, &byte, &code);
+    if (used != 0) {
+      file.Skip(used);
+    } else {
+      std::string_view line;
+      file.Skip(CutPiece(window, kShortLine, &line));
+      if (!ParsePairLine(line, &byte, &code)) continue;
+    }
     if (!InRange(byte, 0xFF) || !InRange(code, 0xFFFF)) continue;
     for (int m = 0; m < 2 && members[m] >= 0; ++m) {
       t.singleForward[members[m]][byte] = static_cast<uint16_t>(code);
@@ -388,25 +431,22 @@ class DecadeMatcher {
       EntityLineText(first + static_cast<uint32_t>(j), reinterpret_cast<char*>(text) + j * kLine);
       for (int k = 1; k < Digits; ++k) steps[k][j * kLine + Digits - 1 - k] = 1;
     }
-    unsigned char valid[16] = {};
-    std::memset(valid, 0xFF, static_cast<size_t>(kLength - 16 * (kVectors - 1)));
-    std::memcpy(&lastValid_, valid, 16);
     for (int v = 0; v < kVectors; ++v) {
-      std::memcpy(&block_[v], text + 16 * v, 16);
-      for (int k = 1; k < Digits; ++k) std::memcpy(&step_[k][v], steps[k] + 16 * v, 16);
+      std::memcpy(&block_[v], text + Offset(v), 16);
+      for (int k = 1; k < Digits; ++k) std::memcpy(&step_[k][v], steps[k] + Offset(v), 16);
     }
   }
 
   const char* Match(const char* p, const char* end, uint32_t* next) {
     for (;;) {
-      if (tens_ == 0 && end - p >= 9 * kLength + 64 && value_ + 99 <= kLastEntity &&
+      if (tens_ == 0 && end - p >= 10 * kLength && value_ + 99 <= kLastEntity &&
           HundredMatches(p)) {
         p += 10 * kLength;
         value_ += 100;
         if (!Carry(2)) break;
         continue;
       }
-      if (end - p < 64 || !DecadeMatches(p)) break;
+      if (end - p < kLength || !DecadeMatches(p)) break;
       p += kLength;
       value_ += 10;
       if (value_ + 9 > kLastEntity) break;
@@ -428,12 +468,16 @@ class DecadeMatcher {
   static constexpr int kLength = 10 * kLine;
   static constexpr int kVectors = (kLength + 15) / 16;
 
+  // Where vector v of the ten lines begins: every 16 bytes, the last one ending
+  // with the lines (so that it overlaps the one before).
+  static constexpr int Offset(int v) { return v < kVectors - 1 ? 16 * v : kLength - 16; }
+
   // Ors into *differ the bytes that tell the ten lines at p from `lines`.
-  void Compare(const char* p, const Bytes16* lines, Bytes16* differ) const {
+  static void Compare(const char* p, const Bytes16* lines, Bytes16* differ) {
     for (int v = 0; v < kVectors; ++v) {
       Bytes16 file;
-      std::memcpy(&file, p + 16 * v, 16);
-      *differ |= v == kVectors - 1 ? (file ^ lines[v]) & lastValid_ : file ^ lines[v];
+      std::memcpy(&file, p + Offset(v), 16);
+      *differ |= file ^ lines[v];
     }
   }
 
@@ -449,14 +493,22 @@ class DecadeMatcher {
     return Zero(differ);
   }
 
-  // The hundred lines from value_, whose tens digit is 0.
+  // The hundred lines from value_, whose tens digit is 0: the first ten are the
+  // block, and each ten after them differ from the ten before by one in the tens.
   bool HundredMatches(const char* p) const {
-    Bytes16 lines[kVectors];
-    for (int v = 0; v < kVectors; ++v) lines[v] = block_[v];
+    Bytes16 before[kVectors];
     Bytes16 differ = {};
-    for (int j = 0; j < 10; ++j) {
-      Compare(p + j * kLength, lines, &differ);
-      for (int v = 0; v < kVectors; ++v) lines[v] += step_[1][v];
+    for (int v = 0; v < kVectors; ++v) {
+      std::memcpy(&before[v], p + Offset(v), 16);
+      differ |= before[v] ^ block_[v];
+    }
+    for (int j = 1; j < 10; ++j) {
+      for (int v = 0; v < kVectors; ++v) {
+        Bytes16 file;
+        std::memcpy(&file, p + j * kLength + Offset(v), 16);
+        differ |= (file - before[v]) ^ step_[1][v];
+        before[v] = file;
+      }
     }
     return Zero(differ);
   }
@@ -480,7 +532,6 @@ class DecadeMatcher {
   uint32_t tens_;
   Bytes16 block_[kVectors];
   Bytes16 step_[Digits][kVectors];
-  Bytes16 lastValid_;
 };
 
 template <int Digits>
