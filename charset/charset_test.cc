@@ -339,26 +339,32 @@ TEST_F(TablesTest, EditedRunsOfTheEntityFileMatchPieceByPieceReading) {
       {"\n65534\n", "\n65534\n65535"},          // cut short in the last line
       {"\n20005\n", "\n2000"},                  // cut short inside ten lines
   };
-  for (const Case& c : cases) {
-    std::string text = whole;
-    size_t at = text.find(c.find);
-    ASSERT_NE(at, std::string::npos) << c.find;
-    text.replace(at, std::strlen(c.find), c.replace);
-    if (c.replace.back() != '\n') text.resize(at + c.replace.size());
-    UnloadCharsetTables();
-    Write("TB_westerneuropean_ucs2.txt", "0x41-0x41\n");
-    Write("TB_unicode_entities.txt", text);
-    std::vector<bool> expected(65536);
-    LineSplitter lines(text, 500);
-    std::string_view line;
-    while (lines.Next(&line)) {
-      int64_t code;
-      if (ParseInteger(line, 10, &code) > 0 && code >= 0 && code <= 0xFFFF) expected[code] = true;
-    }
-    ASSERT_EQ(LoadCharsetTables(CHARSET_WESTERNEUROPEAN, Dir().c_str()), 0);
-    for (uint32_t code = 0; code < 65536; ++code) {
-      ASSERT_EQ(IsEntityCodeUnit(static_cast<uint16_t>(code)), expected[code])
-          << c.find << " " << code;
+  // A first line of no number moves every line against the edges of the window.
+  for (size_t shift : {0, 3, 250}) {
+    for (const Case& c : cases) {
+      std::string text = whole;
+      size_t at = text.find(c.find);
+      ASSERT_NE(at, std::string::npos) << c.find;
+      text.replace(at, std::strlen(c.find), c.replace);
+      if (c.replace.back() != '\n') text.resize(at + c.replace.size());
+      if (shift > 0) text = std::string(shift, 'x') + "\n" + text;
+      UnloadCharsetTables();
+      Write("TB_westerneuropean_ucs2.txt", "0x41-0x41\n");
+      Write("TB_unicode_entities.txt", text);
+      std::vector<bool> expected(65536);
+      LineSplitter lines(text, 500);
+      std::string_view line;
+      while (lines.Next(&line)) {
+        int64_t code;
+        if (ParseInteger(line, 10, &code) > 0 && code >= 0 && code <= 0xFFFF) {
+          expected[code] = true;
+        }
+      }
+      ASSERT_EQ(LoadCharsetTables(CHARSET_WESTERNEUROPEAN, Dir().c_str()), 0);
+      for (uint32_t code = 0; code < 65536; ++code) {
+        ASSERT_EQ(IsEntityCodeUnit(static_cast<uint16_t>(code)), expected[code])
+            << c.find << " " << shift << " " << code;
+      }
     }
   }
 }

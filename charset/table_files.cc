@@ -427,8 +427,10 @@ class DecadeMatcher {
   explicit DecadeMatcher(uint32_t first) : value_(first), tens_(first / 10 % 10) {
     unsigned char text[64] = {};
     unsigned char steps[Digits][64] = {};
+    EntityLineText(first, reinterpret_cast<char*>(text));
     for (int j = 0; j < 10; ++j) {
-      EntityLineText(first + static_cast<uint32_t>(j), reinterpret_cast<char*>(text) + j * kLine);
+      std::memcpy(text + j * kLine, text, kLine);
+      text[j * kLine + Digits - 1] = static_cast<unsigned char>('0' + j);
       for (int k = 1; k < Digits; ++k) steps[k][j * kLine + Digits - 1 - k] = 1;
     }
     for (int v = 0; v < kVectors; ++v) {
@@ -542,8 +544,12 @@ const char* MatchDecades(const char* p, const char* end, uint32_t* next) {
 
 // Matches the lines at p, ending no later than end, that continue a run whose last
 // value is *value; enters their values into set, updates *value to the last one,
-// and returns where the first line that does not continue the run begins.
-const char* ExtendRun(const char* p, const char* end, uint32_t* value, uint64_t* set) {
+// and returns where the first line that does not continue the run begins. When
+// more of the file follows the window and the run reaches the window's last bytes,
+// *resume is set and the lines there are left for the next window, where the run
+// goes on ten lines at a time.
+const char* ExtendRun(const char* p, const char* end, bool more, uint32_t* value,
+                      uint64_t* set, bool* resume) {
   uint32_t next = *value + 1;
   p = MatchLines(p, end, /*untilDecade=*/true, &next);
   while (next >= 10 && next % 10 == 0 && next + 9 <= kLastEntity) {
@@ -556,7 +562,8 @@ const char* ExtendRun(const char* p, const char* end, uint32_t* value, uint64_t*
     }
     if (DecimalDigits(next) == digits) break;
   }
-  p = MatchLines(p, end, /*untilDecade=*/false, &next);
+  *resume = more && end - p < 64 && next <= kLastEntity;
+  if (!*resume) p = MatchLines(p, end, /*untilDecade=*/false, &next);
   AddEntityRange(set, *value + 1, next);
   *value = next - 1;
   return p;
@@ -568,16 +575,20 @@ const char* ExtendRun(const char* p, const char* end, uint32_t* value, uint64_t*
 // ExtendRun takes ten at a time.
 void ScanEntities(TableReader* file, uint64_t* set) {
   constexpr size_t kPiece = kLongLine - 1;
+  uint32_t last = ~uint32_t{0};  // value of the line before p when it had one
+  bool resume = false;           // whether the run of `last` goes on at p
   for (;;) {
     std::string_view window = file->Window(kPiece);
     if (window.empty()) return;
     const char* p = window.data();
     const char* end = p + window.size();
-    // Every piece that starts before `stop` lies whole in the window.
-    const char* stop = file->AtEnd() ? end : end - kPiece + 1;
+    const bool more = !file->AtEnd();
+    // Every piece that starts before `stop` lies whole in the window (a run leaves
+    // the window's last bytes only when p is past it).
+    const char* stop = more ? end - kPiece + 1 : end;
     // Eight bytes can be read at every p before fastStop.
     const char* fastStop = window.size() < 8 ? window.data() : std::min(stop, end - 7);
-    uint32_t last = ~uint32_t{0};  // value of the line before p when it had one
+    if (resume) p = ExtendRun(p, end, more, &last, set, &resume);
     while (p < stop) {
       // Lines of one to five digits, eight bytes at a time while eight remain.
       while (p < fastStop) {
@@ -587,11 +598,11 @@ void ScanEntities(TableReader* file, uint64_t* set) {
         uint32_t code = DigitsValue(eight, static_cast<int>(digits));
         p += digits + 1;
         if (code <= 0xFFFF) set[code >> 6] |= uint64_t{1} << (code & 63);
-        if (code == last + 1 && code < 0xFFFF) p = ExtendRun(p, end, &code, set);
+        if (code == last + 1 && code < 0xFFFF) p = ExtendRun(p, end, more, &code, set, &resume);
         last = code;
       }
-      last = ~uint32_t{0};
       if (p >= stop) break;
+      last = ~uint32_t{0};
       const char* limit = end - p > static_cast<ptrdiff_t>(kPiece) ? p + kPiece : end;
       const char* q = p;
       if (*q >= '0' && *q <= '9') {
