@@ -281,6 +281,19 @@ TEST_F(TablesTest, EntitySet) {
   EXPECT_FALSE(IsEntityCodeUnit(0));  // neither the blank line nor 65536 enter 0
 }
 
+// The entity set as reading the text's pieces one by one through a 500-byte line
+// buffer gives it.
+std::vector<bool> EntitiesOfPieces(const std::string& text) {
+  std::vector<bool> set(65536);
+  LineSplitter lines(text, 500);
+  std::string_view line;
+  while (lines.Next(&line)) {
+    int64_t code;
+    if (ParseInteger(line, 10, &code) > 0 && code >= 0 && code <= 0xFFFF) set[code] = true;
+  }
+  return set;
+}
+
 // The file is read through a window of its own: lines of every form, also
 // across the window's edges and longer than the 500-byte line buffer, give the
 // set that reading the pieces one by one gives.
@@ -298,13 +311,7 @@ TEST_F(TablesTest, LargeEntityFileMatchesPieceByPieceReading) {
   }
   Write("TB_westerneuropean_ucs2.txt", "0x41-0x41\n");
   Write("TB_unicode_entities.txt", text);
-  std::vector<bool> expected(65536);
-  LineSplitter lines(text, 500);
-  std::string_view line;
-  while (lines.Next(&line)) {
-    int64_t code;
-    if (ParseInteger(line, 10, &code) > 0 && code >= 0 && code <= 0xFFFF) expected[code] = true;
-  }
+  std::vector<bool> expected = EntitiesOfPieces(text);
   ASSERT_EQ(LoadCharsetTables(CHARSET_WESTERNEUROPEAN, Dir().c_str()), 0);
   for (uint32_t code = 0; code < 65536; ++code) {
     ASSERT_EQ(IsEntityCodeUnit(static_cast<uint16_t>(code)), expected[code]) << code;
@@ -351,15 +358,7 @@ TEST_F(TablesTest, EditedRunsOfTheEntityFileMatchPieceByPieceReading) {
       UnloadCharsetTables();
       Write("TB_westerneuropean_ucs2.txt", "0x41-0x41\n");
       Write("TB_unicode_entities.txt", text);
-      std::vector<bool> expected(65536);
-      LineSplitter lines(text, 500);
-      std::string_view line;
-      while (lines.Next(&line)) {
-        int64_t code;
-        if (ParseInteger(line, 10, &code) > 0 && code >= 0 && code <= 0xFFFF) {
-          expected[code] = true;
-        }
-      }
+      std::vector<bool> expected = EntitiesOfPieces(text);
       ASSERT_EQ(LoadCharsetTables(CHARSET_WESTERNEUROPEAN, Dir().c_str()), 0);
       for (uint32_t code = 0; code < 65536; ++code) {
         ASSERT_EQ(IsEntityCodeUnit(static_cast<uint16_t>(code)), expected[code])
