@@ -407,8 +407,14 @@ constexpr uint32_t kLastEntity = 0xFFFF;
 // only up to the next value that ends in 0.
 const char* MatchLines(const char* p, const char* end, bool untilDecade, uint32_t* next) {
   char text[12];
+  size_t length = 0;
   while (*next <= kLastEntity && !(untilDecade && *next % 10 == 0)) {
-    size_t length = static_cast<size_t>(EntityLineText(*next, text));
+    // The last digit counts up; a value ending in 0 is written out anew.
+    if (length == 0 || *next % 10 == 0) {
+      length = static_cast<size_t>(EntityLineText(*next, text));
+    } else {
+      ++text[length - 2];
+    }
     if (static_cast<size_t>(end - p) < length || std::memcmp(p, text, length) != 0) break;
     p += length;
     ++*next;
