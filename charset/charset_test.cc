@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -128,8 +129,12 @@ TEST_F(TablesTest, SingleByteLines) {
       "-5-0x45\n"           // empty byte text reads as 0
       "0x46--1\n"           // negative code point: ignored
       "0x47-0107 name\n"    // octal, text after the number ignored
+      "0x4a-0x00041\n"      // five hexadecimal digits
+      "0X4B-0X3A3\n"        // upper case
+      "0x4c-0x3a4\r\n"      // CR before the line feed
+      "0x00004d-0x3a5\n"
       + std::string(200, 'x') + "\n";  // 201 bytes: three reads of 99, 99 and 3 bytes
-  for (int i = 11; i < 256; ++i) text += "0x48-0x" + std::to_string(i) + "\n";
+  for (int i = 15; i < 256; ++i) text += "0x48-0x" + std::to_string(i) + "\n";
   text += "0x49-0x49\n";  // the 257th line is never read
   Write("TB_greek_ucs2.txt", text);
   ASSERT_EQ(LoadCharsetTables(CHARSET_GREEK, Dir().c_str()), 0);
@@ -144,6 +149,10 @@ TEST_F(TablesTest, SingleByteLines) {
     EXPECT_EQ(forward[0x00], 5);  // "-5-0x45": byte "" (0), code point "5-0x45" (5)
     EXPECT_EQ(forward[0x46], 0);
     EXPECT_EQ(forward[0x47], 0107);
+    EXPECT_EQ(forward[0x4A], 0x41);
+    EXPECT_EQ(forward[0x4B], 0x3A3);
+    EXPECT_EQ(forward[0x4C], 0x3A4);
+    EXPECT_EQ(forward[0x4D], 0x3A5);
     EXPECT_EQ(forward[0x48], 0x255);  // the 256th line
     EXPECT_EQ(forward[0x49], 0);
   }
@@ -272,6 +281,19 @@ TEST_F(TablesTest, EntitySet) {
   EXPECT_FALSE(IsEntityCodeUnit(0));  // neither the blank line nor 65536 enter 0
 }
 
+// The entity set as reading the text's pieces one by one through a 500-byte line
+// buffer gives it.
+std::vector<bool> EntitiesOfPieces(const std::string& text) {
+  std::vector<bool> set(65536);
+  LineSplitter lines(text, 500);
+  std::string_view line;
+  while (lines.Next(&line)) {
+    int64_t code;
+    if (ParseInteger(line, 10, &code) > 0 && code >= 0 && code <= 0xFFFF) set[code] = true;
+  }
+  return set;
+}
+
 // The file is read through a window of its own: lines of every form, also
 // across the window's edges and longer than the 500-byte line buffer, give the
 // set that reading the pieces one by one gives.
@@ -289,16 +311,60 @@ TEST_F(TablesTest, LargeEntityFileMatchesPieceByPieceReading) {
   }
   Write("TB_westerneuropean_ucs2.txt", "0x41-0x41\n");
   Write("TB_unicode_entities.txt", text);
-  std::vector<bool> expected(65536);
-  LineSplitter lines(text, 500);
-  std::string_view line;
-  while (lines.Next(&line)) {
-    int64_t code;
-    if (ParseInteger(line, 10, &code) > 0 && code >= 0 && code <= 0xFFFF) expected[code] = true;
-  }
+  std::vector<bool> expected = EntitiesOfPieces(text);
   ASSERT_EQ(LoadCharsetTables(CHARSET_WESTERNEUROPEAN, Dir().c_str()), 0);
   for (uint32_t code = 0; code < 65536; ++code) {
     ASSERT_EQ(IsEntityCodeUnit(static_cast<uint16_t>(code)), expected[code]) << code;
+  }
+}
+
+// Runs of consecutive numbers are read ten lines at a time: a run that is edited,
+// reordered, cut short or damaged anywhere gives the set that reading the pieces
+// one by one gives.
+TEST_F(TablesTest, EditedRunsOfTheEntityFileMatchPieceByPieceReading) {
+  std::string whole;
+  for (unsigned code = 0; code <= 70000; ++code) whole += std::to_string(code) + "\n";
+  const std::string kNul("\n50\0" "001\n", 8);
+  struct Case {
+    const char* find;
+    std::string replace;
+  } cases[] = {
+      {"\n130\n", "\n0130\n"},                  // leading zero
+      {"\n1234\n", "\n1243\n"},                 // digits swapped inside ten lines
+      {"\n12349\n", "\n12348\n"},               // the last of ten lines
+      {"\n5670\n", "\n5670 \n"},                // text after the number
+      {"\n9999\n", "\n9999\r\n"},               // at a digit count's edge
+      {"\n10000\n", "\n1000\n"},
+      {"\n23456\n", "\n23456"},                 // two lines joined
+      {"\n31000\n", "\n31000\r"},
+      {"\n40000\n", "\n40000\n40000\n"},        // repeated
+      {"\n40010\n", "\n\n"},                    // emptied
+      {"\n300\n301\n", "\n301\n300\n"},         // reordered
+      {"\n777\n778\n", "\n+777\n 778\n"},
+      {"\n50001\n", kNul},                      // a 0 byte
+      {"\n60000\n", "\n" + std::string(600, '6') + "\n"},  // longer than the line buffer
+      {"\n65534\n", "\n65534\n65535"},          // cut short in the last line
+      {"\n20005\n", "\n2000"},                  // cut short inside ten lines
+  };
+  // A first line of no number moves every line against the edges of the window.
+  for (size_t shift : {0, 3, 250}) {
+    for (const Case& c : cases) {
+      std::string text = whole;
+      size_t at = text.find(c.find);
+      ASSERT_NE(at, std::string::npos) << c.find;
+      text.replace(at, std::strlen(c.find), c.replace);
+      if (c.replace.back() != '\n') text.resize(at + c.replace.size());
+      if (shift > 0) text = std::string(shift, 'x') + "\n" + text;
+      UnloadCharsetTables();
+      Write("TB_westerneuropean_ucs2.txt", "0x41-0x41\n");
+      Write("TB_unicode_entities.txt", text);
+      std::vector<bool> expected = EntitiesOfPieces(text);
+      ASSERT_EQ(LoadCharsetTables(CHARSET_WESTERNEUROPEAN, Dir().c_str()), 0);
+      for (uint32_t code = 0; code < 65536; ++code) {
+        ASSERT_EQ(IsEntityCodeUnit(static_cast<uint16_t>(code)), expected[code])
+            << c.find << " " << shift << " " << code;
+      }
+    }
   }
 }
 

@@ -83,15 +83,58 @@ bool ParsePairLine(std::string_view line, int64_t* left, int64_t* right) {
   return true;
 }
 
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// "0x" and one to four hexadecimal digits at text[*at], up to the byte `after`,
+// which is passed over too.
+bool TakeHexField(std::string_view text, char after, size_t* at, int64_t* value) {
+  size_t i = *at;
+  if (text.size() < i + 3 || text[i] != '0' || (text[i + 1] != 'x' && text[i + 1] != 'X')) {
+    return false;
+  }
+  int64_t result = 0;
+  size_t first = i + 2;
+  for (i = first; i < text.size() && i < first + 4; ++i) {
+    int digit = HexDigit(text[i]);
+    if (digit < 0) break;
+    result = result * 16 + digit;
+  }
+  if (i == first || i >= text.size() || text[i] != after) return false;
+  *at = i + 1;
+  *value = result;
+  return true;
+}
+
+// A line "0xBYTE-0xCODE\n" as the shipped files write it (one to four hexadecimal
+// digits each), which ParsePairLine would read alike: its length, or 0 for any other.
+size_t ParseHexPairLine(std::string_view text, int64_t* left, int64_t* right) {
+  size_t at = 0;
+  if (!TakeHexField(text, '-', &at, left) || !TakeHexField(text, '\n', &at, right)) return 0;
+  return at;
+}
+
 // Reads at most 256 lines; false when the file cannot be opened.
 bool ReadSingleByteFile(const std::string& path, const CharsetId* members) {
   TableReader file(path);
   if (!file.open()) return false;
   TableStore& t = Tables();
-  std::string_view line;
-  for (int n = 0; n < 256 && file.Next(kShortLine, &line); ++n) {
+  for (int n = 0; n < 256; ++n) {
+    std::string_view window = file.Window(kShortLine - 1);
+    if (window.empty()) break;
     int64_t byte, code;
-    if (!ParsePairLine(line, &byte, &code)) continue;
+    size_t used = ParseHexPairLine(window, &byte, &code);
+    if (used != 0) {
+      file.Skip(used);
+    } else {
+      std::string_view line;
+      file.Skip(CutPiece(window, kShortLine, &line));
+      if (!ParsePairLine(line, &byte, &code)) continue;
+    }
     if (!InRange(byte, 0xFF) || !InRange(code, 0xFFFF)) continue;
     for (int m = 0; m < 2 && members[m] >= 0; ++m) {
       t.singleForward[members[m]][byte] = static_cast<uint16_t>(code);
@@ -336,20 +379,239 @@ inline uint32_t DigitsValue(uint64_t x, int digits) {
   return static_cast<uint32_t>(v);
 }
 
+// Sets the bits of the code units low..high - 1.
+void AddEntityRange(uint64_t* set, uint32_t low, uint32_t high) {
+  for (uint32_t code = low; code < high;) {
+    uint32_t bit = code & 63;
+    uint32_t count = std::min<uint32_t>(64 - bit, high - code);
+    uint64_t bits = count == 64 ? ~uint64_t{0} : ((uint64_t{1} << count) - 1) << bit;
+    set[code >> 6] |= bits;
+    code += count;
+  }
+}
+
+// The decimal text of value and a line feed, as the entity file writes it; returns
+// its length.
+int EntityLineText(uint32_t value, char* out) {
+  char digits[10];
+  int count = 0;
+  do {
+    digits[count++] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value != 0);
+  for (int i = 0; i < count; ++i) out[i] = digits[count - 1 - i];
+  out[count] = '\n';
+  return count + 1;
+}
+
+int DecimalDigits(uint32_t value) {
+  int count = 1;
+  while (value >= 10) {
+    value /= 10;
+    ++count;
+  }
+  return count;
+}
+
+// Most of the entity file is runs of consecutive numbers ("130\n131\n132\n..."). After
+// a line of value v, the text that follows is compared with the plain text of v + 1,
+// v + 2 and so on (decimal without leading zeros, one line feed each): every line
+// that matches is a whole piece that the line reader parses as that value, so the
+// run's values are entered at once.
+constexpr uint32_t kLastEntity = 0xFFFF;
+
+// One line at a time from *next, while the lines continue the run: all of them, or
+// only up to the next value that ends in 0.
+const char* MatchLines(const char* p, const char* end, bool untilDecade, uint32_t* next) {
+  char text[12];
+  size_t length = 0;
+  while (*next <= kLastEntity && !(untilDecade && *next % 10 == 0)) {
+    // The last digit counts up; a value ending in 0 is written out anew.
+    if (length == 0 || *next % 10 == 0) {
+      length = static_cast<size_t>(EntityLineText(*next, text));
+    } else {
+      ++text[length - 2];
+    }
+    if (static_cast<size_t>(end - p) < length || std::memcmp(p, text, length) != 0) break;
+    p += length;
+    ++*next;
+  }
+  return p;
+}
+
+// Ten lines at a time from *next, a multiple of ten of `Digits` digits, while the
+// lines continue the run and the values keep their digit count; a hundred at a time
+// from a multiple of a hundred. The ten lines are held as 16-byte vectors (GCC
+// vector extensions: SSE2 on x86-64, plain words elsewhere), compared with the file,
+// and moved on to the next ten by adding one to the digits above the last.
+template <int Digits>
+class DecadeMatcher {
+ public:
+  explicit DecadeMatcher(uint32_t first) : value_(first), tens_(first / 10 % 10) {
+    unsigned char text[64] = {};
+    unsigned char steps[Digits][64] = {};
+    EntityLineText(first, reinterpret_cast<char*>(text));
+    for (int j = 0; j < 10; ++j) {
+      std::memcpy(text + j * kLine, text, kLine);
+      text[j * kLine + Digits - 1] = static_cast<unsigned char>('0' + j);
+      for (int k = 1; k < Digits; ++k) steps[k][j * kLine + Digits - 1 - k] = 1;
+    }
+    for (int v = 0; v < kVectors; ++v) {
+      std::memcpy(&block_[v], text + Offset(v), 16);
+      for (int k = 1; k < Digits; ++k) std::memcpy(&step_[k][v], steps[k] + Offset(v), 16);
+    }
+  }
+
+  const char* Match(const char* p, const char* end, uint32_t* next) {
+    for (;;) {
+      if (tens_ == 0 && end - p >= 10 * kLength && value_ + 99 <= kLastEntity &&
+          HundredMatches(p)) {
+        p += 10 * kLength;
+        value_ += 100;
+        if (!Carry(2)) break;
+        continue;
+      }
+      if (end - p < kLength || !DecadeMatches(p)) break;
+      p += kLength;
+      value_ += 10;
+      if (value_ + 9 > kLastEntity) break;
+      if (++tens_ < 10) {
+        for (int v = 0; v < kVectors; ++v) block_[v] += step_[1][v];
+        continue;
+      }
+      tens_ = 0;
+      for (int v = 0; v < kVectors; ++v) block_[v] -= step_[1][v] * 9;
+      if (!Carry(2)) break;
+    }
+    *next = value_;
+    return p;
+  }
+
+ private:
+  typedef unsigned char Bytes16 __attribute__((vector_size(16)));
+  static constexpr int kLine = Digits + 1;
+  static constexpr int kLength = 10 * kLine;
+  static constexpr int kVectors = (kLength + 15) / 16;
+
+  // Where vector v of the ten lines begins: every 16 bytes, the last one ending
+  // with the lines (so that it overlaps the one before).
+  static constexpr int Offset(int v) { return v < kVectors - 1 ? 16 * v : kLength - 16; }
+
+  // Ors into *differ the bytes that tell the ten lines at p from `lines`.
+  static void Compare(const char* p, const Bytes16* lines, Bytes16* differ) {
+    for (int v = 0; v < kVectors; ++v) {
+      Bytes16 file;
+      std::memcpy(&file, p + Offset(v), 16);
+      *differ |= file ^ lines[v];
+    }
+  }
+
+  static bool Zero(const Bytes16& differ) {
+    uint64_t halves[2];
+    std::memcpy(halves, &differ, 16);
+    return (halves[0] | halves[1]) == 0;
+  }
+
+  bool DecadeMatches(const char* p) const {
+    Bytes16 differ = {};
+    Compare(p, block_, &differ);
+    return Zero(differ);
+  }
+
+  // The hundred lines from value_, whose tens digit is 0: the first ten are the
+  // block, and each ten after them differ from the ten before by one in the tens.
+  bool HundredMatches(const char* p) const {
+    Bytes16 before[kVectors];
+    Bytes16 differ = {};
+    for (int v = 0; v < kVectors; ++v) {
+      std::memcpy(&before[v], p + Offset(v), 16);
+      differ |= before[v] ^ block_[v];
+    }
+    for (int j = 1; j < 10; ++j) {
+      for (int v = 0; v < kVectors; ++v) {
+        Bytes16 file;
+        std::memcpy(&file, p + j * kLength + Offset(v), 16);
+        differ |= (file - before[v]) ^ step_[1][v];
+        before[v] = file;
+      }
+    }
+    return Zero(differ);
+  }
+
+  // After value_ moved on by 10^from, adds one to the digits from place `from` up
+  // (those that wrapped to 0 are set back from 9); false when the digit count grows.
+  bool Carry(int from) {
+    uint32_t scale = 1;
+    for (int k = 0; k < from; ++k) scale *= 10;
+    for (int k = from; k < Digits; ++k, scale *= 10) {
+      bool wrapped = value_ / scale % 10 == 0;
+      for (int v = 0; v < kVectors; ++v) {
+        block_[v] = wrapped ? block_[v] - step_[k][v] * 9 : block_[v] + step_[k][v];
+      }
+      if (!wrapped) return true;
+    }
+    return false;
+  }
+
+  uint32_t value_;
+  uint32_t tens_;
+  Bytes16 block_[kVectors];
+  Bytes16 step_[Digits][kVectors];
+};
+
+template <int Digits>
+const char* MatchDecades(const char* p, const char* end, uint32_t* next) {
+  DecadeMatcher<Digits> matcher(*next);
+  return matcher.Match(p, end, next);
+}
+
+// Matches the lines at p, ending no later than end, that continue a run whose last
+// value is *value; enters their values into set, updates *value to the last one,
+// and returns where the first line that does not continue the run begins. When
+// more of the file follows the window and the run reaches the window's last bytes,
+// *resume is set and the lines there are left for the next window, where the run
+// goes on ten lines at a time.
+const char* ExtendRun(const char* p, const char* end, bool more, uint32_t* value,
+                      uint64_t* set, bool* resume) {
+  uint32_t next = *value + 1;
+  p = MatchLines(p, end, /*untilDecade=*/true, &next);
+  while (next >= 10 && next % 10 == 0 && next + 9 <= kLastEntity) {
+    int digits = DecimalDigits(next);
+    switch (digits) {
+      case 2: p = MatchDecades<2>(p, end, &next); break;
+      case 3: p = MatchDecades<3>(p, end, &next); break;
+      case 4: p = MatchDecades<4>(p, end, &next); break;
+      default: p = MatchDecades<5>(p, end, &next); break;
+    }
+    if (DecimalDigits(next) == digits) break;
+  }
+  *resume = more && end - p < 64 && next <= kLastEntity;
+  if (!*resume) p = MatchLines(p, end, /*untilDecade=*/false, &next);
+  AddEntityRange(set, *value + 1, next);
+  *value = next - 1;
+  return p;
+}
+
 // Pieces of at most kLongLine - 1 bytes, each beginning with a decimal number
 // (text after it is ignored). The file has tens of thousands of short lines
-// of digits, which take a short path.
+// of digits, which take a short path, and runs of consecutive numbers, which
+// ExtendRun takes ten at a time.
 void ScanEntities(TableReader* file, uint64_t* set) {
   constexpr size_t kPiece = kLongLine - 1;
+  uint32_t last = ~uint32_t{0};  // value of the line before p when it had one
+  bool resume = false;           // whether the run of `last` goes on at p
   for (;;) {
     std::string_view window = file->Window(kPiece);
     if (window.empty()) return;
     const char* p = window.data();
     const char* end = p + window.size();
-    // Every piece that starts before `stop` lies whole in the window.
-    const char* stop = file->AtEnd() ? end : end - kPiece + 1;
+    const bool more = !file->AtEnd();
+    // Every piece that starts before `stop` lies whole in the window (a run leaves
+    // the window's last bytes only when p is past it).
+    const char* stop = more ? end - kPiece + 1 : end;
     // Eight bytes can be read at every p before fastStop.
     const char* fastStop = window.size() < 8 ? window.data() : std::min(stop, end - 7);
+    if (resume) p = ExtendRun(p, end, more, &last, set, &resume);
     while (p < stop) {
       // Lines of one to five digits, eight bytes at a time while eight remain.
       while (p < fastStop) {
@@ -357,10 +619,13 @@ void ScanEntities(TableReader* file, uint64_t* set) {
         unsigned digits = static_cast<unsigned>(LeadingDigits(eight));
         if (digits - 1 > 4 || ((eight >> (8 * digits)) & 0xFF) != '\n') break;
         uint32_t code = DigitsValue(eight, static_cast<int>(digits));
-        if (code <= 0xFFFF) set[code >> 6] |= uint64_t{1} << (code & 63);
         p += digits + 1;
+        if (code <= 0xFFFF) set[code >> 6] |= uint64_t{1} << (code & 63);
+        if (code == last + 1 && code < 0xFFFF) p = ExtendRun(p, end, more, &code, set, &resume);
+        last = code;
       }
       if (p >= stop) break;
+      last = ~uint32_t{0};
       const char* limit = end - p > static_cast<ptrdiff_t>(kPiece) ? p + kPiece : end;
       const char* q = p;
       if (*q >= '0' && *q <= '9') {

@@ -8,16 +8,11 @@
 
 #include "charset/charset.h"
 
-struct TableStore {
-  // Indexed by CharsetId; only the single-byte and double-byte rows are used.
-  uint16_t singleForward[CHARSET_COUNT][256];
-  uint8_t singleReverse[CHARSET_COUNT][65536];
-  uint16_t doubleForward[4][65536];   // CHINESESIMPLIFIED .. SHIFTJIS
-  uint16_t doubleReverse[4][65536];
+// The parts a small ASCII conversion touches come first, page-aligned, so that
+// they share as few pages as they can: the entity set (two pages), then the
+// flags and the forward rows.
+struct alignas(4096) TableStore {
   uint64_t entities[65536 / 64];      // one bit per code unit
-  uint16_t big5First[kBig5TableSize];
-  uint16_t big5Second[65536];
-  uint16_t macRomanForward[256];     // decoding only: no output set uses it
   bool familyLoaded[CHARSET_COUNT];
   bool macRomanLoaded;
   bool entitiesLoaded;
@@ -30,6 +25,14 @@ struct TableStore {
   // Set when the entity file was found at a family load but not read yet: it is
   // read at the first use of the set, from the directory of that load.
   bool entitiesPending;
+  // Indexed by CharsetId; only the single-byte and double-byte rows are used.
+  uint16_t singleForward[CHARSET_COUNT][256];
+  uint8_t singleReverse[CHARSET_COUNT][65536];
+  uint16_t doubleForward[4][65536];   // CHINESESIMPLIFIED .. SHIFTJIS
+  uint16_t doubleReverse[4][65536];
+  uint16_t big5First[kBig5TableSize];
+  uint16_t big5Second[65536];
+  uint16_t macRomanForward[256];      // decoding only: no output set uses it
 };
 
 // Zero-initialised static storage, never freed. Only the rows in use are ever

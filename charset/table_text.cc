@@ -43,7 +43,10 @@ bool LineSplitter::Next(std::string_view* line) {
 }
 
 TableReader::TableReader(const std::string& path) : file_(openFile(path.c_str(), "rb")) {
-  if (file_) buffer_.reset(new char[kWindow]);
+  if (!file_) return;
+  // The window is the only buffer: reads go straight into it.
+  std::setvbuf(file_.get(), nullptr, _IONBF, 0);
+  buffer_.reset(new char[kWindow]);
 }
 
 std::string_view TableReader::Window(size_t wanted) {

@@ -68,7 +68,7 @@ class TableReader {
   // True when the window holds the rest of the file.
   bool AtEnd() const { return eof_; }
 
-  static constexpr size_t kWindow = 32 * 1024;
+  static constexpr size_t kWindow = 16 * 1024;
 
  private:
   FilePtr file_;

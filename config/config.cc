@@ -113,7 +113,7 @@ void parseText(ConfigFile* config, bool copy) {
     while (*p == '\r' || *p == '\n') ++p;
     if (*p == '\0') break;
     char* line = p;
-    while (*p != '\0' && *p != '\r' && *p != '\n') ++p;
+    p += std::strcspn(p, "\r\n");
     if (*p != '\0') *p++ = '\0';
     parseLine(config, line, copy, &section, &lastEntry);
   }

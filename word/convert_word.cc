@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 #include "charset/convert.h"
@@ -92,8 +93,10 @@ int convertDocument(WordSettings* settings, CompoundFile* compound, FILE* input,
 
   FilePtr out(openFile(outputPath, "w+b"));
   if (!out) return kUnreadable;
-  std::vector<char> buffer(1 << 16);
-  std::setvbuf(out.get(), buffer.data(), _IOFBF, buffer.size());
+  // Not zero-filled: only the pages that output reaches are ever touched.
+  constexpr size_t kBufferSize = 1 << 16;
+  std::unique_ptr<char[]> buffer(new char[kBufferSize]);
+  std::setvbuf(out.get(), buffer.get(), _IOFBF, kBufferSize);
 
   if (settings->outputXml) {
     std::fputs(settings->xmlHeader.c_str(), out.get());

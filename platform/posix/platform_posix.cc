@@ -83,16 +83,19 @@ static std::string programDirectory() {
   return slash == std::string::npos ? std::string() : program.substr(0, slash);
 }
 
+// Lazy binding: a plug-in built on a large library (pdfconv on poppler) brings
+// some thirty libraries in, and binding every function of the ones built without
+// immediate binding costs more than a small conversion does.
 void* loadLibrary(const char* name) {
   if (name == nullptr || *name == '\0') return nullptr;
   if (std::strchr(name, '/') == nullptr) {
     std::string directory = programDirectory();
     if (!directory.empty()) {
-      void* library = dlopen((directory + "/" + name).c_str(), RTLD_NOW | RTLD_LOCAL);
+      void* library = dlopen((directory + "/" + name).c_str(), RTLD_LAZY | RTLD_LOCAL);
       if (library != nullptr) return library;
     }
   }
-  return dlopen(name, RTLD_NOW | RTLD_LOCAL);
+  return dlopen(name, RTLD_LAZY | RTLD_LOCAL);
 }
 
 void* findSymbol(void* library, const char* name) {
