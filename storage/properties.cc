@@ -64,21 +64,49 @@ struct SectionCoding {
   CharsetId output = CHARSET_ASCII;
 };
 
-// The section's code page (property 1, a 16-bit integer); windows-1252 when it
-// has none.
-SectionCoding CodingOf(ByteReader* content, uint32_t count, CharsetId output) {
-  SectionCoding coding;
-  coding.output = output;
+// The section's code page (property 1, a 16-bit integer), or 0 when it has none.
+uint32_t SectionCodePage(ByteReader* content, uint32_t count) {
   for (uint32_t i = 0; i < count; ++i) {
     if (content->u32At(8 * i) != kCodePageId) continue;
     const size_t at = static_cast<size_t>(content->u32At(8 * i + 4)) - 8;
-    if (!content->has(at, 6) || content->u32At(at) != kTypeInt16) break;
-    const uint32_t codePage = content->u16At(at + 4);
+    if (!content->has(at, 6) || content->u32At(at) != kTypeInt16) return 0;
+    return content->u16At(at + 4);
+  }
+  return 0;
+}
+
+// How the section's 8-bit strings are read: windows-1252 when it names no code page.
+SectionCoding CodingOf(ByteReader* content, uint32_t count, CharsetId output) {
+  SectionCoding coding;
+  coding.output = output;
+  const uint32_t codePage = SectionCodePage(content, count);
+  if (codePage != 0) {
     coding.utf16 = codePage == kCodePageUtf16;
     coding.narrow = NarrowCharsetForCodePage(codePage);
-    break;
   }
   return coding;
+}
+
+// Reads the section at position of a property-set stream: its property count and
+// content (what follows its first 8 bytes). False when it cannot be read or its
+// size is out of bounds.
+bool ReadSectionAt(CompoundFile* compound, FILE* file, uint32_t entry, uint64_t position,
+                   uint32_t* count, MallocPtr<unsigned char>* body, uint32_t* size) {
+  if (position + 8 > UINT32_MAX) return false;
+  MallocPtr<unsigned char> head{
+      ReadStreamRange(compound, file, entry, static_cast<uint32_t>(position), 8)};
+  if (!head) return false;
+  ByteReader headReader(head.get(), 8);
+  *size = headReader.u32At(0);
+  *count = headReader.u32At(4);
+  if (*size < 8 || *size > kMaxSectionSize) return false;
+  body->reset(ReadStreamRange(compound, file, entry, static_cast<uint32_t>(position + 8), *size - 8));
+  return static_cast<bool>(*body);
+}
+
+uint64_t FirstSectionPosition(CompoundFile* compound, FILE* file, uint32_t entry) {
+  MallocPtr<unsigned char> first{ReadStreamRange(compound, file, entry, kFirstSectionOffset, 4)};
+  return first ? ByteReader(first.get(), 4).u32At(0) : 0;
 }
 
 // UTF-16LE units up to the first 0 unit converted; false when the conversion fails.
@@ -256,27 +284,33 @@ void ReadDocumentProperties(CompoundFile* compound, FILE* file, uint32_t entry, 
   if (entry >= compound->entryCount || !compound->entries[entry].propertySet) return;
   const char* stream = compound->entries[entry].name;
 
-  uint64_t position = 0;
-  if (MallocPtr<unsigned char> first{
-          ReadStreamRange(compound, file, entry, kFirstSectionOffset, 4)}) {
-    position = ByteReader(first.get(), 4).u32At(0);
-  }
   // Sections follow one another; each read fails once past the stream's end.
-  while (position + 8 <= UINT32_MAX) {
-    MallocPtr<unsigned char> head{
-        ReadStreamRange(compound, file, entry, static_cast<uint32_t>(position), 8)};
-    if (!head) return;
-    ByteReader headReader(head.get(), 8);
-    const uint32_t size = headReader.u32At(0);
-    const uint32_t count = headReader.u32At(4);
-    if (size < 8 || size > kMaxSectionSize) return;
-    MallocPtr<unsigned char> body{
-        ReadStreamRange(compound, file, entry, static_cast<uint32_t>(position + 8), size - 8)};
-    if (!body) return;
+  uint64_t position = FirstSectionPosition(compound, file, entry);
+  uint32_t count = 0;
+  uint32_t size = 0;
+  MallocPtr<unsigned char> body;
+  while (ReadSectionAt(compound, file, entry, position, &count, &body, &size)) {
     position += size;
     ByteReader content(body.get(), size - 8);
     ReadSection(&content, count, stream, charset, names, values);
   }
+}
+
+uint32_t ReadSummaryCodePage(CompoundFile* compound, FILE* file) {
+  if (compound == nullptr) return 0;
+  int32_t entry = FindCompoundEntry(compound, "SummaryInformation");
+  if (entry < 0 || !compound->entries[entry].propertySet) return 0;
+  const uint32_t index = static_cast<uint32_t>(entry);
+  uint32_t count = 0;
+  uint32_t size = 0;
+  MallocPtr<unsigned char> body;
+  if (!ReadSectionAt(compound, file, index, FirstSectionPosition(compound, file, index), &count,
+                     &body, &size)) {
+    return 0;
+  }
+  ByteReader content(body.get(), size - 8);
+  if (uint64_t{count} * 8 > content.size()) return 0;
+  return SectionCodePage(&content, count);
 }
 
 char* WriteHtmlHead(CompoundFile* compound, FILE* file, FILE* out, const char* inputPath,

@@ -21,6 +21,10 @@ struct DocumentProperties {
 void ReadDocumentProperties(CompoundFile* compound, FILE* file, uint32_t entry,
                             CharsetId charset, PtrList* names, PtrList* values);
 
+// The code page (property 1) of the first section of the "SummaryInformation"
+// stream, or 0 when there is none or it cannot be read.
+uint32_t ReadSummaryCodePage(CompoundFile* compound, FILE* file);
+
 // Writes the TITLE and META lines of every property-set stream, then the
 // QVEFILENAME and QVEFULLFILENAME lines for inputPath. Returns a new copy of the
 // "AppName" value (released with std::free), or nullptr.

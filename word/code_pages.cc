@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "charset/code_page.h"
+#include "storage/properties.h"
 #include "util/byte_reader.h"
 #include "util/memory.h"
 
@@ -10,9 +11,6 @@ namespace {
 
 constexpr size_t kPageSize = 512;
 constexpr uint8_t kSprmFont = 93;
-constexpr uint32_t kCodePageId = 1;
-constexpr uint32_t kTypeInt16 = 2;
-constexpr uint32_t kMaxPropertyStream = 1 << 20;
 constexpr int kVariable = -1;
 constexpr int kUnknown = -2;
 
@@ -170,30 +168,10 @@ void parseWord6CharacterPage(const unsigned char* page, const std::vector<Charse
   }
 }
 
-uint32_t summaryCodePage(CompoundFile* compound, FILE* input) {
-  int32_t entry = FindCompoundEntry(compound, "SummaryInformation");
-  if (entry < 0 || !compound->entries[entry].propertySet) return 0;
-  const uint32_t size = std::min(compound->entries[entry].size, kMaxPropertyStream);
-  MallocPtr<unsigned char> stream(
-      ReadStreamRange(compound, input, static_cast<uint32_t>(entry), 0, size));
-  if (!stream) return 0;
-  ByteReader r(stream.get(), size);
-  const uint64_t section = r.u32At(0x2C);
-  const uint32_t count = r.u32At(section + 4);
-  for (uint64_t i = 0; i < count && r.ok(); ++i) {
-    if (r.u32At(section + 8 + 8 * i) != kCodePageId) continue;
-    const uint64_t value = section + r.u32At(section + 12 + 8 * i);
-    if (r.u32At(value) != kTypeInt16) return 0;
-    const uint16_t codePage = r.u16At(value + 4);
-    return r.ok() ? codePage : 0;
-  }
-  return 0;
-}
-
 NarrowCoding readWord6Coding(CompoundFile* compound, FILE* input, uint32_t documentEntry,
                              const Word6Fib& fib) {
   NarrowCoding coding;
-  coding.fallback = propertyFallback(summaryCodePage(compound, input));
+  coding.fallback = propertyFallback(ReadSummaryCodePage(compound, input));
   MallocPtr<unsigned char> fontTable(
       readPart(compound, input, documentEntry, fib.fontOffset, fib.fontLength));
   MallocPtr<unsigned char> bins(

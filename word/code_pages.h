@@ -70,9 +70,6 @@ void parseWord6CharacterPage(const unsigned char* page, const std::vector<Charse
                              uint16_t defaultFont, CharsetId fallback,
                              std::vector<CodePageRun>* runs);
 
-// The code page of the document's "SummaryInformation" (its property 1), or 0.
-uint32_t summaryCodePage(CompoundFile* compound, FILE* input);
-
 // The coding of a Word 6/95 document's 8-bit text, read from "WordDocument"
 // through the FIB's font table, stylesheet and character-property bin table;
 // text no run covers, and runs whose font says nothing, take the property set's
