@@ -3,46 +3,14 @@
 #include <algorithm>
 
 #include "util/byte_reader.h"
-#include "util/memory.h"
-
-namespace {
-
-// Reads [offset, offset + length) and appends it; a failed try is not charged to
-// the read budget, so that the tries that follow see the budget a single read of
-// the readable part would have left.
-bool appendRange(CompoundFile* compound, FILE* file, uint32_t entry, uint32_t offset,
-                 uint32_t length, std::vector<uint8_t>* out) {
-  uint32_t budgetBefore = ReadBudget;
-  MallocPtr<unsigned char> bytes(ReadStreamRange(compound, file, entry, offset, length));
-  if (!bytes) {
-    ReadBudget = budgetBefore;
-    return false;
-  }
-  out->insert(out->end(), bytes.get(), bytes.get() + length);
-  return true;
-}
-
-}  // namespace
 
 PptStream readPptStream(CompoundFile* compound, FILE* file, uint32_t entry) {
   PptStream stream;
   if (compound == nullptr || entry >= compound->entryCount) return stream;
-  const uint32_t size = compound->entries[entry].size;
-  stream.size = size;
-  if (size == 0 || appendRange(compound, file, entry, 0, size, &stream.bytes)) return stream;
-  // The chain ends early or the budget runs out: keep the longest beginning that
-  // reads, found chunk by chunk and then by halving the chunk that fails.
-  constexpr uint32_t kChunk = 65536;
-  uint32_t position = 0;
-  uint32_t step = kChunk;
-  while (position < size && step > 0) {
-    uint32_t length = size - position < step ? size - position : step;
-    if (appendRange(compound, file, entry, position, length, &stream.bytes)) {
-      position += length;
-    } else {
-      step = length / 2;
-    }
-  }
+  stream.size = compound->entries[entry].size;
+  // A stream whose chain ends early, or that the budget cannot pay for whole,
+  // keeps the beginning that reads.
+  stream.bytes = ReadStreamBeginning(compound, file, entry);
   return stream;
 }
 

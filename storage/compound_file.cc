@@ -401,6 +401,46 @@ unsigned char* ReadStreamRange(CompoundFile* compound, FILE* file, uint32_t entr
   return ReadStreamRangeFromImage(compound, file, entry, offset, length, nullptr, 0);
 }
 
+namespace {
+
+// Appends [offset, offset + length) when the range reads and the budget can pay
+// for it; only then is it charged.
+bool AppendReadableRange(CompoundFile* compound, FILE* file, uint32_t entry, uint32_t offset,
+                         uint32_t length, std::vector<uint8_t>* out) {
+  if (length > kReadBudgetLimit || ReadBudget > kReadBudgetLimit - length) return false;
+  const size_t at = out->size();
+  out->resize(at + length);
+  if (!CopyStreamRange(compound, file, entry, offset, length, nullptr, 0, out->data() + at)) {
+    out->resize(at);
+    return false;
+  }
+  ReadBudget += length;
+  return true;
+}
+
+}  // namespace
+
+std::vector<uint8_t> ReadStreamBeginning(CompoundFile* compound, FILE* file, uint32_t entry) {
+  std::vector<uint8_t> bytes;
+  if (compound == nullptr || file == nullptr || entry >= compound->entryCount) return bytes;
+  const uint32_t size = compound->entries[entry].size;
+  if (size == 0 || AppendReadableRange(compound, file, entry, 0, size, &bytes)) return bytes;
+  // The chain ends early or the budget runs short: chunk by chunk, halving the
+  // chunk that fails, down to the last byte that reads.
+  constexpr uint32_t kChunk = 65536;
+  uint32_t position = 0;
+  uint32_t step = kChunk;
+  while (position < size && step > 0) {
+    const uint32_t length = size - position < step ? size - position : step;
+    if (AppendReadableRange(compound, file, entry, position, length, &bytes)) {
+      position += length;
+    } else {
+      step = length / 2;
+    }
+  }
+  return bytes;
+}
+
 int32_t FindCompoundEntry(const CompoundFile* compound, const char* name, uint32_t parent) {
   if (compound == nullptr || name == nullptr) return -1;
   for (uint32_t i = 0; i < compound->entryCount && i <= INT32_MAX; ++i) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <vector>
 
 #include "storage/ptr_list.h"
 
@@ -75,6 +76,13 @@ unsigned char* ReadStreamRangeFromImage(CompoundFile* compound, FILE* file, uint
 // is left to the caller, who pays for the bytes before reading them.
 bool ReadStreamRangeInto(CompoundFile* compound, FILE* file, uint32_t entry, uint32_t offset,
                          uint32_t length, unsigned char* destination);
+
+// The longest beginning of the entry's stream that reads: the whole stream when one
+// read of it succeeds, else the bytes up to where its chain or the file ends, or
+// where the read budget runs out, found chunk by chunk. Only the bytes returned
+// are charged to the read budget; a try that fails costs nothing. Empty for a bad
+// entry or an empty stream.
+std::vector<uint8_t> ReadStreamBeginning(CompoundFile* compound, FILE* file, uint32_t entry);
 
 // Index of the first entry (in table order) whose name equals name without regard
 // to case, or -1. With parent other than kCompoundNoParent, only entries whose

@@ -390,6 +390,33 @@ TEST(CompoundFileTest, FailedReadsAreChargedToo) {
   }
 }
 
+// The readable beginning of a stream: whole, cut where the chain ends, or cut where
+// the budget runs out; only what is returned is charged.
+TEST(CompoundFileTest, StreamBeginningChargesOnlyWhatItReturns) {
+  struct Case {
+    const char* what;
+    uint32_t chainEndsAfter;  // sectors of "Big" before its chain ends; 0: intact
+    uint32_t budgetLeft;
+    size_t expected;
+  };
+  const Case cases[] = {{"whole", 0, kReadBudgetLimit, 5000},
+                        {"chain ends after three sectors", 3, kReadBudgetLimit, 1536},
+                        {"budget runs out", 0, 1234, 1234},
+                        {"both", 2, 700, 700}};
+  for (const Case& c : cases) {
+    CfbImage image = BuildCompoundImage({{"Big", Pattern(5000, 2)}});
+    if (c.chainEndsAfter > 0)
+      image.SetTableCell(image.firstSectors[0] + c.chainEndsAfter - 1, kCfbEndOfChain);
+    Opened f(image.bytes);
+    ASSERT_NE(nullptr, f.get()) << c.what;
+    ReadBudget = kReadBudgetLimit - c.budgetLeft;
+    const std::vector<uint8_t> bytes = ReadStreamBeginning(f.get(), f.file(), 1);
+    EXPECT_EQ(Pattern(5000, 2).substr(0, c.expected), std::string(bytes.begin(), bytes.end()))
+        << c.what;
+    EXPECT_EQ(kReadBudgetLimit - c.budgetLeft + c.expected, ReadBudget) << c.what;
+  }
+}
+
 // More than 109 allocation-table sectors: the rest are listed in extension sectors.
 TEST(CompoundFileTest, ExtensionSectors) {
   const std::string data = Pattern(110 * 128 * 512, 5);

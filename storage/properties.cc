@@ -8,6 +8,7 @@
 
 #include "charset/code_page.h"
 #include "charset/convert.h"
+#include "storage/file_name_lines.h"
 #include "util/byte_reader.h"
 #include "util/memory.h"
 #include "util/strings.h"
@@ -351,18 +352,7 @@ char* WriteHtmlHead(CompoundFile* compound, FILE* file, FILE* out, const char* i
       std::fputs("\">\n", out);
     }
   }
-  if (out != nullptr && inputPath != nullptr && *inputPath != '\0') {
-    const char* base = inputPath;
-    for (const char* p = inputPath; *p != '\0'; ++p) {
-      if (*p == '/' || *p == '\\') base = p + 1;
-    }
-    std::fputs("<META NAME=\"QVEFILENAME\" CONTENT=\"", out);
-    std::fputs(base, out);
-    std::fputs("\">\n", out);
-    std::fputs("<META NAME=\"QVEFULLFILENAME\" CONTENT=\"", out);
-    std::fputs(inputPath, out);
-    std::fputs("\">\n", out);
-  }
+  if (out != nullptr) std::fputs(FileNameLines(inputPath).c_str(), out);
   PtrListForEach(names, std::free);
   PtrListForEach(values, std::free);
   PtrListFree(names);
