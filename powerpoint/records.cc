@@ -3,22 +3,26 @@
 #include <algorithm>
 
 #include "util/byte_reader.h"
-#include "util/memory.h"
 
 namespace {
 
-// Reads [offset, offset + length) and appends it; a failed try is not charged to
-// the read budget, so that the tries that follow see the budget a single read of
-// the readable part would have left.
+// Reads [offset, offset + length) and appends it, straight into the vector; a
+// failed try is not charged to the read budget, so that the tries that follow see
+// the budget a single read of the readable part would have left.
 bool appendRange(CompoundFile* compound, FILE* file, uint32_t entry, uint32_t offset,
                  uint32_t length, std::vector<uint8_t>* out) {
-  uint32_t budgetBefore = ReadBudget;
-  MallocPtr<unsigned char> bytes(ReadStreamRange(compound, file, entry, offset, length));
-  if (!bytes) {
+  const uint32_t budgetBefore = ReadBudget;
+  if (!ReserveStreamRange(compound, file, entry, offset, length)) {
     ReadBudget = budgetBefore;
     return false;
   }
-  out->insert(out->end(), bytes.get(), bytes.get() + length);
+  const size_t at = out->size();
+  out->resize(at + length);
+  if (!ReadStreamRangeInto(compound, file, entry, offset, length, out->data() + at)) {
+    out->resize(at);
+    ReadBudget = budgetBefore;
+    return false;
+  }
   return true;
 }
 

@@ -42,20 +42,20 @@ bool isStopped(const PptSettings& settings, const std::string& text) {
   return false;
 }
 
+// The text with "<" and ">" written as "&lt;" and "&gt;" and apostrophes as double
+// quotes; the runs between them are copied whole.
 std::string escaped(const std::string& text) {
   std::string out;
   out.reserve(text.size() + 16);
-  for (char c : text) {
-    if (c == '<') {
-      out += "&lt;";
-    } else if (c == '>') {
-      out += "&gt;";
-    } else if (c == '\'') {
-      out += '"';
-    } else {
-      out += c;
-    }
+  size_t from = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c != '<' && c != '>' && c != '\'') continue;
+    out.append(text, from, i - from);
+    out.append(c == '<' ? "&lt;" : c == '>' ? "&gt;" : "\"");
+    from = i + 1;
   }
+  out.append(text, from, std::string::npos);
   return out;
 }
 
