@@ -84,13 +84,11 @@ class SectionContent {
   bool has(uint64_t pos, uint64_t n) const { return pos <= size_ && n <= size_ - pos; }
   uint16_t u16At(uint64_t pos) {
     const uint8_t* p = bytes(pos, 2);
-    return p ? static_cast<uint16_t>(p[0] | (p[1] << 8)) : 0;
+    return p ? ByteReader(p, 2).u16At(0) : 0;
   }
   uint32_t u32At(uint64_t pos) {
     const uint8_t* p = bytes(pos, 4);
-    if (p == nullptr) return 0;
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+    return p ? ByteReader(p, 4).u32At(0) : 0;
   }
   // The n bytes at pos, read in; nullptr when they do not all lie in the content.
   const uint8_t* bytes(uint64_t pos, uint64_t n) {
