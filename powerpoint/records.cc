@@ -16,16 +16,27 @@ PptStream readPptStream(CompoundFile* compound, FILE* file, uint32_t entry) {
 
 namespace {
 
-// Walks the level [start, end) and everything below it; false when the visitor
-// ended the walk.
-bool walkLevel(const PptStream& stream, uint64_t start, uint64_t end, PptRecordVisitor* visitor) {
+// The walk's stacks, kept from one top-level record to the next so that each
+// record does not grow them anew.
+struct WalkStacks {
   struct Level {
     uint64_t position;
     uint64_t end;
   };
-  ByteReader reader(stream.bytes.data(), stream.bytes.size());
   std::vector<PptRecord> path;
   std::vector<Level> levels;
+};
+
+// Walks the level [start, end) and everything below it; false when the visitor
+// ended the walk.
+bool walkLevel(const PptStream& stream, uint64_t start, uint64_t end, PptRecordVisitor* visitor,
+               WalkStacks* stacks) {
+  using Level = WalkStacks::Level;
+  ByteReader reader(stream.bytes.data(), stream.bytes.size());
+  std::vector<PptRecord>& path = stacks->path;
+  std::vector<Level>& levels = stacks->levels;
+  path.clear();
+  levels.clear();
   levels.push_back({start, end});
   while (!levels.empty()) {
     Level& level = levels.back();
@@ -73,8 +84,9 @@ bool walkLevel(const PptStream& stream, uint64_t start, uint64_t end, PptRecordV
 
 void walkPptRecords(const PptStream& stream, PptRecordVisitor* visitor,
                     const std::vector<uint32_t>* tops) {
+  WalkStacks stacks;
   if (tops == nullptr) {
-    walkLevel(stream, 0, stream.size, visitor);
+    walkLevel(stream, 0, stream.size, visitor, &stacks);
     return;
   }
   ByteReader reader(stream.bytes.data(), stream.bytes.size());
@@ -82,6 +94,6 @@ void walkPptRecords(const PptStream& stream, PptRecordVisitor* visitor,
   for (uint32_t top : *tops) {
     if (top < walked || !reader.has(top, 8)) continue;
     walked = std::min<uint64_t>(top + 8 + uint64_t{reader.u32At(top + 4)}, stream.size);
-    if (!walkLevel(stream, top, walked, visitor)) return;
+    if (!walkLevel(stream, top, walked, visitor, &stacks)) return;
   }
 }

@@ -221,6 +221,7 @@ CompoundFile* OpenCompoundFile(FILE* file) {
 
   CompoundPtr compound(static_cast<CompoundFile*>(allocZeroed(sizeof(CompoundFile))));
   if (!compound) return nullptr;
+  compound->fileSize = fileSize;
   compound->directorySectors = PtrListNew();
   compound->miniTable = PtrListNew();
   compound->miniSectors = PtrListNew();
@@ -279,7 +280,9 @@ namespace {
 // Copies bytes [offset, offset + length) of the entry's stream into destination,
 // from image when given, else from the file, where units that lie one after the
 // other in the file are read at once. False on any failure (destination then
-// holds part of the range). The budget is the caller's.
+// holds part of the range). Without destination nothing is read: each unit is
+// checked to lie inside the file, where a read of it would succeed. The budget
+// is the caller's.
 bool CopyStreamRange(CompoundFile* compound, FILE* file, uint32_t entry, uint32_t offset,
                      uint32_t length, const unsigned char* image, size_t imageLength,
                      unsigned char* destination) {
@@ -345,7 +348,9 @@ bool CopyStreamRange(CompoundFile* compound, FILE* file, uint32_t entry, uint32_
       } else {
         at = SectorOffset(unit) + start;
       }
-      if (image != nullptr) {
+      if (destination == nullptr) {
+        if (at > compound->fileSize || count > compound->fileSize - at) return false;
+      } else if (image != nullptr) {
         if (at > imageLength || count > imageLength - at) return false;
         std::memcpy(destination + copied, image + at, count);
       } else if (pending > 0 && pendingAt + pending == at) {
@@ -439,6 +444,13 @@ std::vector<uint8_t> ReadStreamBeginning(CompoundFile* compound, FILE* file, uin
     }
   }
   return bytes;
+}
+
+bool ReserveStreamRange(CompoundFile* compound, FILE* file, uint32_t entry, uint32_t offset,
+                        uint32_t length) {
+  if (!ChargeBudget(length)) return false;
+  return compound != nullptr && file != nullptr &&
+         CopyStreamRange(compound, file, entry, offset, length, nullptr, 0, nullptr);
 }
 
 int32_t FindCompoundEntry(const CompoundFile* compound, const char* name, uint32_t parent) {

@@ -338,6 +338,9 @@ TEST(CompoundFileTest, ImageMustHoldEveryUnit) {
   const auto* image = reinterpret_cast<const unsigned char*>(built.bytes.data());
   // The last byte of the stream lies 391 bytes into its tenth sector.
   const size_t end = CfbImage::SectorOffset(built.firstSectors[0] + 9) + 392;
+  // A reservation reads nothing but is charged like a read.
+  EXPECT_TRUE(ReserveStreamRange(f.get(), f.file(), 1, 0, 5000));
+  EXPECT_EQ(5000u, ReadBudget);
   unsigned char* whole = ReadStreamRangeFromImage(f.get(), nullptr, 1, 0, 5000, image, end);
   ASSERT_NE(nullptr, whole);
   EXPECT_TRUE(Same(Pattern(5000, 1), std::string(reinterpret_cast<char*>(whole), 5000)));
@@ -624,6 +627,7 @@ TEST(CompoundFileTest, HostileChainsFailTheRead) {
     ASSERT_NE(nullptr, f.get()) << c.what;
     EXPECT_TRUE(f.Read(c.entry, c.offset, c.length) == kFail) << c.what;
     EXPECT_TRUE(f.ReadImage(c.entry, c.offset, c.length) == kFail) << c.what;
+    EXPECT_FALSE(ReserveStreamRange(f.get(), f.file(), c.entry, c.offset, c.length)) << c.what;
   }
 }
 
