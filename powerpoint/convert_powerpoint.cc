@@ -76,7 +76,12 @@ int convertPowerPoint(const char* inputPath, const char* outputPath, const char*
   readPptSettings(config.get(), section, &settings);
 
   if (!input) return kNoInput;
-  CompoundPtr compound(OpenCompoundFile(input.get()));
+  return convertPowerPointStream(settings, input.get(), inputPath, outputPath);
+}
+
+int convertPowerPointStream(const PptSettings& settings, FILE* input, const char* inputPath,
+                            const char* outputPath) {
+  CompoundPtr compound(OpenCompoundFile(input));
   if (!compound) return kNotCompound;
   ContentStream content = chooseStream(compound.get());
   if (content.entry < 0) return kNoContent;
@@ -90,15 +95,15 @@ int convertPowerPoint(const char* inputPath, const char* outputPath, const char*
   if (settings.outputXml) {
     writeText("<" + settings.documentTag + ">\n", output.get());
   } else {
-    CharPtr application(WriteHtmlHead(compound.get(), input.get(), output.get(), inputPath,
-                                      settings.fileNameCharset));
+    CharPtr application(
+        WriteHtmlHead(compound.get(), input, output.get(), inputPath, settings.fileNameCharset));
   }
 
   int result = 0;
   if (!content.textContent) {
-    result = convertPresentation(settings, compound.get(), input.get(), entry, output.get());
+    result = convertPresentation(settings, compound.get(), input, entry, output.get());
   } else if (!settings.outputXml) {
-    result = copyTextContent(compound.get(), input.get(), entry, output.get());
+    result = copyTextContent(compound.get(), input, entry, output.get());
   }
 
   writeText(settings.xmlFooter, output.get());
