@@ -21,10 +21,8 @@ struct Setup {
     const std::string configs[2] = {
         "[XLS]\nOutputCharSet=ASCII\nCharsetConvTablesDirectory=" + scratch.directory() + "\n",
         "[XLS]\nOutputCharSet=UTF8\nOutputXML=1\n"};
-    const std::string path = scratch.file("excel.cfg");
     for (int i = 0; i < 2; ++i) {
-      FuzzScratch::write(path, configs[i]);
-      ConfigPtr config = FuzzScratch::loadConfig(path);
+      ConfigPtr config = scratch.config(configs[i]);
       if (config) readExcelSettings(config.get(), "XLS", &settings[i]);
     }
   }

@@ -52,11 +52,12 @@ class FuzzScratch {
     return std::fclose(file) == 0 && written;
   }
 
-  // The configuration file at path, loaded as a converter loads it; empty when
-  // that failed.
-  static ConfigPtr loadConfig(const std::string& path) {
+  // The configuration text, written to a file of the scratch and loaded from it as
+  // a converter loads its configuration; empty when that failed.
+  ConfigPtr config(const std::string& text) const {
+    const std::string path = file("settings.cfg");
     ConfigFile* loaded = nullptr;
-    if (configLoad(&loaded, path.c_str(), 0) != 0) return ConfigPtr();
+    if (!write(path, text) || configLoad(&loaded, path.c_str(), 0) != 0) return ConfigPtr();
     return ConfigPtr(loaded);
   }
 

@@ -22,10 +22,8 @@ struct Setup {
     FuzzScratch::write(stopList, "Click\r\n*\n");
     const std::string configs[2] = {"[Ppt]\nOutputCharSet=UTF8\nStopList=" + stopList + "\n",
                                     "[Ppt]\nOutputCharSet=UTF8\nOutputXML=1\n"};
-    const std::string path = scratch.file("ppt.cfg");
     for (int i = 0; i < 2; ++i) {
-      FuzzScratch::write(path, configs[i]);
-      ConfigPtr config = FuzzScratch::loadConfig(path);
+      ConfigPtr config = scratch.config(configs[i]);
       if (config) readPptSettings(config.get(), "Ppt", &settings[i]);
     }
   }

@@ -28,10 +28,8 @@ struct Setup {
         "[MSWord]\nOutputCharSet=UTF8\nOutputXML=1\nXMLRenameStyleFile=" + renames +
             "\nXMLFooter=\"\\n</doc>\\n\"\n" + tables};
     FuzzScratch::write(renames, "Normal\nBody\nHeading 1\nH1\n");
-    const std::string path = scratch.file("word.cfg");
     for (int i = 0; i < 3; ++i) {
-      FuzzScratch::write(path, configs[i]);
-      ConfigPtr config = FuzzScratch::loadConfig(path);
+      ConfigPtr config = scratch.config(configs[i]);
       if (config) readWordSettings(config.get(), "MSWord", &settings[i]);
     }
   }
