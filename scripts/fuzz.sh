@@ -4,9 +4,9 @@
 # Builds the libFuzzer targets (clang, sanitizer build in build-fuzz/), then runs
 # each named target (all of them by default) for MINUTES minutes, one job under
 # nice, from its seeds in fuzz/seeds/TARGET/ and the documents of tests/data/ that
-# it reads. Inputs found that add coverage are merged back into fuzz/seeds/TARGET/:
-# libFuzzer's merge keeps the fewest, smallest inputs that cover what the run
-# reached, and inputs over FUZZ_SEED_CAP bytes (16384 by default) are never taken,
+# it reads. Inputs found that reach new code are merged back into
+# fuzz/seeds/TARGET/: libFuzzer's merge keeps the fewest, smallest inputs that
+# cover what the run reached, and inputs over FUZZ_SEED_CAP bytes (16384 by default) are never taken,
 # so the seeds stay small. Prints per target the inputs run, the coverage reached
 # and every finding with the input that caused it; exits 1 when there was one.
 #
@@ -89,7 +89,9 @@ for target in $targets; do
   if [ -z "$runs" ]; then
     find "$work/found" -type f -size -"$((cap + 1))"c -exec cp {} "$work/small/" \;
     before=$(ls "fuzz/seeds/$target" | wc -l)
-    (cd "$work" && nice "$fuzzer" -merge=1 "$root/fuzz/seeds/$target" small \
+    # Counted by edges alone: an input joins the seeds when it reaches code no
+    # seed reaches, not when it only runs known code more often.
+    (cd "$work" && nice "$fuzzer" -merge=1 -use_counters=0 "$root/fuzz/seeds/$target" small \
       >merge.log 2>&1) || { echo "  merge failed: see $work/merge.log"; failed=1; }
     after=$(ls "fuzz/seeds/$target" | wc -l)
     echo "  seeds: $before -> $after"
