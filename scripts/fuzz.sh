@@ -6,8 +6,8 @@
 # nice, from its seeds in fuzz/seeds/TARGET/ and the documents of tests/data/ that
 # it reads. Inputs found that reach new code are merged back into
 # fuzz/seeds/TARGET/: libFuzzer's merge keeps the fewest, smallest inputs that
-# cover what the run reached, and inputs over FUZZ_SEED_CAP bytes (16384 by default) are never taken,
-# so the seeds stay small. Prints per target the inputs run, the coverage reached
+# cover what the run reached, and inputs over FUZZ_SEED_CAP bytes (16384 by
+# default) are never taken, so the seeds stay small. Prints per target the inputs run, the coverage reached
 # and every finding with the input that caused it; exits 1 when there was one.
 #
 # With FUZZ_RUNS=N and FUZZ_SEED=S set, each target instead runs exactly N inputs
