@@ -12,6 +12,9 @@ packages="cmake g++ make libgtest-dev python3"
 packages="$packages groff-base dpkg"
 # The PDF plug-in (pdfconv) reads PDFs with poppler's C++ library.
 packages="$packages pkg-config libpoppler-cpp-dev"
+# The fuzz targets are built with clang, whose libFuzzer and sanitizer runtimes
+# come in their own package.
+packages="$packages clang libclang-rt-14-dev"
 packages="$packages $*"
 missing=""
 for package in $packages; do

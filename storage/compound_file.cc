@@ -1,5 +1,6 @@
 #include "storage/compound_file.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -56,7 +57,10 @@ bool LoadAllocationTable(CompoundFile* compound, FILE* file, ByteReader* header,
   // The list of allocation-table sectors: the header's slots, then the chain of
   // extension sectors, each holding 127 numbers and the next extension sector.
   std::vector<uint32_t> sectors;
-  const uint32_t wanted = compound->tableSectorCount;
+  // The table holds tableCapacity / 128 sectors; the load below fails on the one
+  // after them, so a longer list (a hostile count) is not built past it.
+  const uint32_t wanted =
+      std::min(compound->tableSectorCount, compound->tableCapacity / kCellsPerSector + 1);
   for (uint32_t i = 0; i < kHeaderTableSlots && sectors.size() < wanted; ++i) {
     sectors.push_back(header->u32At(0x4C + 4 * i));
   }
