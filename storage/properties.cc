@@ -204,16 +204,7 @@ uint64_t FirstSectionPosition(CompoundFile* compound, FILE* file, uint32_t entry
 bool ConvertUnits(const uint8_t* units, size_t bytes, CharsetId output, std::string* out) {
   size_t length = 0;
   while (length + 1 < bytes && (units[length] != 0 || units[length + 1] != 0)) length += 2;
-  if (length == 0) return true;
-  char* converted = nullptr;
-  int32_t convertedLength = 0;
-  int status = ConvertCharsetWithDefaults(CHARSET_UCS2, output, units,
-                                          static_cast<int32_t>(length), &converted,
-                                          &convertedLength);
-  CharPtr owner(converted);
-  if (status != CHARSET_OK) return false;
-  if (converted != nullptr && convertedLength > 0) out->append(converted, convertedLength);
-  return true;
+  return AppendConverted(CHARSET_UCS2, output, units, length, nullptr, out) == CHARSET_OK;
 }
 
 // An 8-bit string of the section: length stored bytes converted to the output set.
