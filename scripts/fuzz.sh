@@ -10,8 +10,13 @@
 # default) are never taken, so the seeds stay small. Prints per target the inputs run, the coverage reached
 # and every finding with the input that caused it; exits 1 when there was one.
 #
+# A timed run makes no input longer than FUZZ_MAX_LEN bytes (65536 by default) and
+# cuts longer documents there: mutations of the largest documents would otherwise
+# fill the corpus with inputs of their size and slow every target several times.
+#
 # With FUZZ_RUNS=N and FUZZ_SEED=S set, each target instead runs exactly N inputs
-# from libFuzzer seed S and nothing is merged: a deterministic check for CI.
+# from libFuzzer seed S, documents whole, and nothing is merged: a deterministic
+# check for CI.
 set -eu
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -23,6 +28,7 @@ fi
 minutes=$1
 shift
 cap=${FUZZ_SEED_CAP:-16384}
+max_len=${FUZZ_MAX_LEN:-65536}
 runs=${FUZZ_RUNS:-}
 seed=${FUZZ_SEED:-1}
 
@@ -69,7 +75,7 @@ for target in $targets; do
   if [ -n "$runs" ]; then
     limit="-runs=$runs -seed=$seed -reload=0"
   else
-    limit="-max_total_time=$((minutes * 60))"
+    limit="-max_total_time=$((minutes * 60)) -max_len=$max_len"
   fi
   status=0
   (cd "$work" && nice "$fuzzer" $limit -timeout=25 -print_final_stats=1 \
