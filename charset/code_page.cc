@@ -76,26 +76,6 @@ const uint16_t* macRomanForward(const char* tablesDirectory) {
 
 bool isC1(uint8_t c) { return c >= 0x80 && c <= 0x9F; }
 
-// UCS-2 units converted to output and appended.
-int appendConverted(CharsetId source, CharsetId output, const void* input, size_t length,
-                    const CharsetContext* context, std::string* out) {
-  if (length == 0) return CHARSET_OK;
-  if (length > INT32_MAX) return CHARSET_NO_MEMORY;
-  char* converted = nullptr;
-  int32_t convertedLength = 0;
-  const int32_t size = static_cast<int32_t>(length);
-  int status = context != nullptr
-                   ? ConvertCharset(source, output, input, size, &converted, &convertedLength,
-                                    context)
-                   : ConvertCharsetWithDefaults(source, output, input, size, &converted,
-                                                &convertedLength);
-  if (converted != nullptr) {
-    out->append(converted, convertedLength > 0 ? static_cast<size_t>(convertedLength) : 0);
-    std::free(converted);
-  }
-  return status;
-}
-
 // Latin-1 going to windows-1252: runs of C1 controls are converted, everything
 // else is copied.
 int latin1ToAscii(const uint8_t* bytes, size_t length, const CharsetContext* context,
@@ -111,7 +91,7 @@ int latin1ToAscii(const uint8_t* bytes, size_t length, const CharsetContext* con
     if (run == i) break;
     units.clear();
     for (size_t k = i; k < run; ++k) appendUnit(bytes[k], &units);
-    int status = appendConverted(CHARSET_UCS2, CHARSET_ASCII, units.data(), units.size(),
+    int status = AppendConverted(CHARSET_UCS2, CHARSET_ASCII, units.data(), units.size(),
                                  context, out);
     if (status != CHARSET_OK) return status;
     i = run;
@@ -131,7 +111,7 @@ CharsetId CharsetForCodePage(uint32_t codePage) {
 int DecodeToUcs2(CharsetId source, const uint8_t* bytes, size_t length,
                  const char* tablesDirectory, std::string* units) {
   if (source == CHARSET_UTF8) {
-    return appendConverted(CHARSET_UTF8, CHARSET_UCS2, bytes, length, nullptr, units);
+    return AppendConverted(CHARSET_UTF8, CHARSET_UCS2, bytes, length, nullptr, units);
   }
   if (source == CHARSET_UCS2) {
     units->reserve(units->size() + 2 * length);
@@ -187,5 +167,5 @@ int ConvertNarrowText(CharsetId narrow, CharsetId output, const uint8_t* bytes, 
   const char* tables = context != nullptr ? context->tablesDirectory : DefaultTablesDirectory();
   int status = DecodeToUcs2(narrow, bytes, length, tables, &units);
   if (status != 0) return status;
-  return appendConverted(CHARSET_UCS2, output, units.data(), units.size(), context, out);
+  return AppendConverted(CHARSET_UCS2, output, units.data(), units.size(), context, out);
 }

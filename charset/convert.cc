@@ -67,18 +67,11 @@ inline void PutUnit(char* out, size_t* length, uint32_t unit) {
 
 // Decimal digits of value after "&#" and before ";".
 size_t FormatReference(uint16_t value, char* out) {
-  char digits[5];
-  size_t count = 0;
-  do {
-    digits[count++] = static_cast<char>('0' + value % 10);
-    value /= 10;
-  } while (value != 0);
-  size_t length = 0;
-  out[length++] = '&';
-  out[length++] = '#';
-  while (count > 0) out[length++] = digits[--count];
-  out[length++] = ';';
-  return length;
+  out[0] = '&';
+  out[1] = '#';
+  const size_t length = 2 + writeDecimal(value, out + 2);
+  out[length] = ';';
+  return length + 1;
 }
 
 // capacity bytes of storage for a result that the route fills and terminates
@@ -644,6 +637,25 @@ int ConvertCharset(CharsetId source, CharsetId target, const void* input, int32_
   *outputLength = static_cast<int32_t>(result.length);
   *output = result.data.release();
   return CHARSET_OK;
+}
+
+int AppendConverted(CharsetId source, CharsetId target, const void* input, size_t length,
+                    const CharsetContext* context, std::string* out) {
+  if (length == 0) return CHARSET_OK;
+  if (length > INT32_MAX) return CHARSET_NO_MEMORY;
+  char* converted = nullptr;
+  int32_t convertedLength = 0;
+  const int32_t size = static_cast<int32_t>(length);
+  int status = context != nullptr
+                   ? ConvertCharset(source, target, input, size, &converted, &convertedLength,
+                                    context)
+                   : ConvertCharsetWithDefaults(source, target, input, size, &converted,
+                                                &convertedLength);
+  CharPtr owner(converted);
+  if (status == CHARSET_OK && converted != nullptr && convertedLength > 0) {
+    out->append(converted, static_cast<size_t>(convertedLength));
+  }
+  return status;
 }
 
 const char* DefaultTablesDirectory() {

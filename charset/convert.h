@@ -3,7 +3,9 @@
 #ifndef LUMEN_CHARSET_CONVERT_H_
 #define LUMEN_CHARSET_CONVERT_H_
 
+#include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "charset/charset.h"
 
@@ -42,6 +44,12 @@ int ConvertCharsetWithDefaults(CharsetId source, CharsetId target, const void* i
 // The tables directory ConvertCharsetWithDefaults uses; nullptr or "" restores ".".
 // A converter sets its configured directory before it writes the document head.
 void SetDefaultTablesDirectory(const char* directory);
+
+// ConvertCharset (ConvertCharsetWithDefaults when context is nullptr) whose result
+// is appended to *out. Empty input appends nothing and succeeds. Returns the
+// conversion's status; nothing is appended on failure.
+int AppendConverted(CharsetId source, CharsetId target, const void* input, size_t length,
+                    const CharsetContext* context, std::string* out);
 
 // The directory ConvertCharsetWithDefaults uses: the one set, or ".".
 const char* DefaultTablesDirectory();

@@ -10,6 +10,7 @@
 #include "charset/table_store.h"
 #include "charset/table_text.h"
 #include "util/files.h"
+#include "util/strings.h"
 
 namespace {
 
@@ -393,15 +394,9 @@ void AddEntityRange(uint64_t* set, uint32_t low, uint32_t high) {
 // The decimal text of value and a line feed, as the entity file writes it; returns
 // its length.
 int EntityLineText(uint32_t value, char* out) {
-  char digits[10];
-  int count = 0;
-  do {
-    digits[count++] = static_cast<char>('0' + value % 10);
-    value /= 10;
-  } while (value != 0);
-  for (int i = 0; i < count; ++i) out[i] = digits[count - 1 - i];
+  const size_t count = writeDecimal(value, out);
   out[count] = '\n';
-  return count + 1;
+  return static_cast<int>(count + 1);
 }
 
 int DecimalDigits(uint32_t value) {

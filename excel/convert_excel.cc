@@ -52,13 +52,18 @@ int convertExcel(const char* inputPath, const char* outputPath, const char* conf
   readExcelSettings(config.get(), section, &settings);
 
   if (!input) return kNoInput;
-  CompoundPtr compound(OpenCompoundFile(input.get()));
+  return convertExcelStream(settings, input.get(), inputPath, outputPath);
+}
+
+int convertExcelStream(const ExcelSettings& settings, FILE* input, const char* inputPath,
+                       const char* outputPath) {
+  CompoundPtr compound(OpenCompoundFile(input));
   if (!compound) return kNotCompound;
   if (compound->entryCount == 0) return kNoWorkbook;
   // "WorkBook" (BIFF8) or "Book" (BIFF5), any case; one directly in the root wins.
   int32_t entry = FindContentStream(compound.get(), "WorkBook", "Book");
   if (entry < 0) return kNoWorkbook;
 
-  return runWalk(settings, compound.get(), input.get(), static_cast<uint32_t>(entry), inputPath,
+  return runWalk(settings, compound.get(), input, static_cast<uint32_t>(entry), inputPath,
                  outputPath);
 }

@@ -118,169 +118,239 @@ void onSst(ExcelState* state, const uint8_t* body, size_t length,
   }
 }
 
-}  // namespace
+// One handler per record type, given the merged body and where its continuations
+// begin. Each returns 0, or the conversion's result when the record ends it.
+using Handler = int (*)(ExcelState* state, uint16_t type, const uint8_t* body, size_t length,
+                        const std::vector<ContinuationStart>& continuations);
 
-int dispatchRecord(ExcelState* state, uint16_t type, const uint8_t* body, size_t length,
-                   const std::vector<ContinuationStart>& continuations) {
+int onBofRecord(ExcelState* state, uint16_t type, const uint8_t* body, size_t length,
+                const std::vector<ContinuationStart>&) {
   ByteReader r(body, length);
-  switch (type) {
-    case kRecordBof:
-    case kRecordBof2:
-    case kRecordBof3:
-    case kRecordBof4:
-      onBof(state, type, r);
-      break;
-    case kRecordOldLabel:
-    case kRecordRString:
-    case kRecordName:
-      writeTextRecord(state, body, length, 6, 2, 8);
-      break;
-    case kRecordFormula:
-    case kRecordNumber: {
-      uint16_t row = r.u16At(0);
-      uint16_t column = r.u16At(2);
-      double value = r.f64At(6);
-      if (!r.ok()) break;
-      if (htmlMode(state)) {
-        writeNumberLine(state, value);
-      } else {
-        writeNumberCell(state, row, column, value);
-      }
-      break;
-    }
-    case kRecordHeader:
-    case kRecordFooter:
-      onHeaderFooter(state, r);
-      break;
-    case kRecordNote:
-      writeTextRecord(state, body, length, 4, 2, 6);
-      break;
-    case kRecordFilePass:
-      return kExcelEncrypted;
-    case kRecordCodePage: {
-      uint16_t codePage = r.u16At(0);
-      if (!r.ok()) break;
-      state->codePage = codePage;
-      updateTextCoding(state);
-      break;
-    }
-    case kRecordFont: {
-      uint16_t weight = r.u16At(6);
-      if (r.ok()) state->fontWeights.push_back(weight);
-      break;
-    }
-    case kRecordBoundSheet:
-      onBoundSheet(state, r);
-      break;
-    case kRecordMulRk:
-      if (length < 6) break;
-      if (htmlMode(state)) {
-        writeMulrkValues(state, body, length);
-      } else {
-        writeMulrkCell(state, body, length);
-      }
-      break;
-    case kRecordType223:
-      writeTextRecord(state, body, length, 0, 2, 2);
-      break;
-    case kRecordXf: {
-      uint16_t font = r.u16At(0);
-      uint16_t format = r.u16At(2);
-      if (!r.ok()) break;
-      state->xfFonts.push_back(font);
-      state->xfFormats.push_back(format);
-      break;
-    }
-    case kRecordSst:
-      onSst(state, body, length, continuations);
-      break;
-    case kRecordLabelSst: {
-      uint16_t row = r.u16At(0);
-      uint16_t column = r.u16At(2);
-      uint16_t xf = r.u16At(4);
-      uint32_t index = r.u32At(6);
-      if (r.ok() && !htmlMode(state)) writeSharedStringCell(state, row, column, xf, index);
-      break;
-    }
-    case kRecordDimensions:
-      onDimensions(state, r);
-      break;
-    case kRecordLabel: {
-      uint16_t row = r.u16At(0);
-      uint16_t column = r.u16At(2);
-      uint16_t xf = r.u16At(4);
-      uint16_t count = r.u16At(6);
-      if (!r.ok()) break;
-      ExcelString text = stringAt(state, body, length, 8, count);
-      if (htmlMode(state)) {
-        writeTextLine(state, text);
-      } else {
-        writeInlineTextCell(state, row, column, xf, text);
-      }
-      break;
-    }
-    case kRecordString:
-      writeTextRecord(state, body, length, 0, 1, 2);
-      break;
-    case kRecordRk: {
-      uint16_t row = r.u16At(0);
-      uint16_t column = r.u16At(2);
-      uint16_t xf = r.u16At(4);
-      uint32_t rk = r.u32At(6);
-      if (!r.ok()) break;
-      if (htmlMode(state)) {
-        writeRkValue(state, xf, rk);
-      } else {
-        writeRkCell(state, row, column, xf, rk);
-      }
-      break;
-    }
-    case kRecordFormat:
-      onFormat(state, r);
-      break;
-    case kRecordSeriesText:
-      writeTextRecord(state, body, length, 2, 1, 3);
-      break;
-    default:
-      break;
+  onBof(state, type, r);
+  return 0;
+}
+
+// OLDLABEL, RSTRING and NAME: a 16-bit count at 6, the string from 8.
+int onLabelLikeRecord(ExcelState* state, uint16_t, const uint8_t* body, size_t length,
+                      const std::vector<ContinuationStart>&) {
+  writeTextRecord(state, body, length, 6, 2, 8);
+  return 0;
+}
+
+int onNumberRecord(ExcelState* state, uint16_t, const uint8_t* body, size_t length,
+                   const std::vector<ContinuationStart>&) {
+  ByteReader r(body, length);
+  uint16_t row = r.u16At(0);
+  uint16_t column = r.u16At(2);
+  double value = r.f64At(6);
+  if (!r.ok()) return 0;
+  if (htmlMode(state)) {
+    writeNumberLine(state, value);
+  } else {
+    writeNumberCell(state, row, column, value);
   }
   return 0;
 }
 
-bool isDispatchedRecord(uint16_t type) {
-  switch (type) {
-    case kRecordBof:
-    case kRecordBof2:
-    case kRecordBof3:
-    case kRecordBof4:
-    case kRecordOldLabel:
-    case kRecordRString:
-    case kRecordName:
-    case kRecordFormula:
-    case kRecordNumber:
-    case kRecordHeader:
-    case kRecordFooter:
-    case kRecordNote:
-    case kRecordFilePass:
-    case kRecordCodePage:
-    case kRecordFont:
-    case kRecordBoundSheet:
-    case kRecordMulRk:
-    case kRecordType223:
-    case kRecordXf:
-    case kRecordSst:
-    case kRecordLabelSst:
-    case kRecordDimensions:
-    case kRecordLabel:
-    case kRecordString:
-    case kRecordRk:
-    case kRecordFormat:
-    case kRecordSeriesText:
-      return true;
-    default:
-      return false;
-  }
+int onHeaderFooterRecord(ExcelState* state, uint16_t, const uint8_t* body, size_t length,
+                         const std::vector<ContinuationStart>&) {
+  ByteReader r(body, length);
+  onHeaderFooter(state, r);
+  return 0;
 }
+
+int onNoteRecord(ExcelState* state, uint16_t, const uint8_t* body, size_t length,
+                 const std::vector<ContinuationStart>&) {
+  writeTextRecord(state, body, length, 4, 2, 6);
+  return 0;
+}
+
+int onFilePassRecord(ExcelState*, uint16_t, const uint8_t*, size_t,
+                     const std::vector<ContinuationStart>&) {
+  return kExcelEncrypted;
+}
+
+int onCodePageRecord(ExcelState* state, uint16_t, const uint8_t* body, size_t length,
+                     const std::vector<ContinuationStart>&) {
+  ByteReader r(body, length);
+  uint16_t codePage = r.u16At(0);
+  if (!r.ok()) return 0;
+  state->codePage = codePage;
+  updateTextCoding(state);
+  return 0;
+}
+
+int onFontRecord(ExcelState* state, uint16_t, const uint8_t* body, size_t length,
+                 const std::vector<ContinuationStart>&) {
+  ByteReader r(body, length);
+  uint16_t weight = r.u16At(6);
+  if (r.ok()) state->fontWeights.push_back(weight);
+  return 0;
+}
+
+int onBoundSheetRecord(ExcelState* state, uint16_t, const uint8_t* body, size_t length,
+                       const std::vector<ContinuationStart>&) {
+  ByteReader r(body, length);
+  onBoundSheet(state, r);
+  return 0;
+}
+
+int onMulRkRecord(ExcelState* state, uint16_t, const uint8_t* body, size_t length,
+                  const std::vector<ContinuationStart>&) {
+  if (length < 6) return 0;
+  if (htmlMode(state)) {
+    writeMulrkValues(state, body, length);
+  } else {
+    writeMulrkCell(state, body, length);
+  }
+  return 0;
+}
+
+int onType223Record(ExcelState* state, uint16_t, const uint8_t* body, size_t length,
+                    const std::vector<ContinuationStart>&) {
+  writeTextRecord(state, body, length, 0, 2, 2);
+  return 0;
+}
+
+int onXfRecord(ExcelState* state, uint16_t, const uint8_t* body, size_t length,
+               const std::vector<ContinuationStart>&) {
+  ByteReader r(body, length);
+  uint16_t font = r.u16At(0);
+  uint16_t format = r.u16At(2);
+  if (!r.ok()) return 0;
+  state->xfFonts.push_back(font);
+  state->xfFormats.push_back(format);
+  return 0;
+}
+
+int onSstRecord(ExcelState* state, uint16_t, const uint8_t* body, size_t length,
+                const std::vector<ContinuationStart>& continuations) {
+  onSst(state, body, length, continuations);
+  return 0;
+}
+
+int onLabelSstRecord(ExcelState* state, uint16_t, const uint8_t* body, size_t length,
+                     const std::vector<ContinuationStart>&) {
+  ByteReader r(body, length);
+  uint16_t row = r.u16At(0);
+  uint16_t column = r.u16At(2);
+  uint16_t xf = r.u16At(4);
+  uint32_t index = r.u32At(6);
+  if (r.ok() && !htmlMode(state)) writeSharedStringCell(state, row, column, xf, index);
+  return 0;
+}
+
+int onDimensionsRecord(ExcelState* state, uint16_t, const uint8_t* body, size_t length,
+                       const std::vector<ContinuationStart>&) {
+  ByteReader r(body, length);
+  onDimensions(state, r);
+  return 0;
+}
+
+int onLabelRecord(ExcelState* state, uint16_t, const uint8_t* body, size_t length,
+                  const std::vector<ContinuationStart>&) {
+  ByteReader r(body, length);
+  uint16_t row = r.u16At(0);
+  uint16_t column = r.u16At(2);
+  uint16_t xf = r.u16At(4);
+  uint16_t count = r.u16At(6);
+  if (!r.ok()) return 0;
+  ExcelString text = stringAt(state, body, length, 8, count);
+  if (htmlMode(state)) {
+    writeTextLine(state, text);
+  } else {
+    writeInlineTextCell(state, row, column, xf, text);
+  }
+  return 0;
+}
+
+int onStringRecord(ExcelState* state, uint16_t, const uint8_t* body, size_t length,
+                   const std::vector<ContinuationStart>&) {
+  writeTextRecord(state, body, length, 0, 1, 2);
+  return 0;
+}
+
+int onRkRecord(ExcelState* state, uint16_t, const uint8_t* body, size_t length,
+               const std::vector<ContinuationStart>&) {
+  ByteReader r(body, length);
+  uint16_t row = r.u16At(0);
+  uint16_t column = r.u16At(2);
+  uint16_t xf = r.u16At(4);
+  uint32_t rk = r.u32At(6);
+  if (!r.ok()) return 0;
+  if (htmlMode(state)) {
+    writeRkValue(state, xf, rk);
+  } else {
+    writeRkCell(state, row, column, xf, rk);
+  }
+  return 0;
+}
+
+int onFormatRecord(ExcelState* state, uint16_t, const uint8_t* body, size_t length,
+                   const std::vector<ContinuationStart>&) {
+  ByteReader r(body, length);
+  onFormat(state, r);
+  return 0;
+}
+
+int onSeriesTextRecord(ExcelState* state, uint16_t, const uint8_t* body, size_t length,
+                       const std::vector<ContinuationStart>&) {
+  writeTextRecord(state, body, length, 2, 1, 3);
+  return 0;
+}
+
+// The record types the walk acts on, each with its handler: this table decides
+// both what is dispatched and whose continuations are merged.
+struct Dispatch {
+  uint16_t type;
+  Handler handle;
+};
+constexpr Dispatch kDispatch[] = {
+    {kRecordBof, onBofRecord},
+    {kRecordBof2, onBofRecord},
+    {kRecordBof3, onBofRecord},
+    {kRecordBof4, onBofRecord},
+    {kRecordOldLabel, onLabelLikeRecord},
+    {kRecordRString, onLabelLikeRecord},
+    {kRecordName, onLabelLikeRecord},
+    {kRecordFormula, onNumberRecord},
+    {kRecordNumber, onNumberRecord},
+    {kRecordHeader, onHeaderFooterRecord},
+    {kRecordFooter, onHeaderFooterRecord},
+    {kRecordNote, onNoteRecord},
+    {kRecordFilePass, onFilePassRecord},
+    {kRecordCodePage, onCodePageRecord},
+    {kRecordFont, onFontRecord},
+    {kRecordBoundSheet, onBoundSheetRecord},
+    {kRecordMulRk, onMulRkRecord},
+    {kRecordType223, onType223Record},
+    {kRecordXf, onXfRecord},
+    {kRecordSst, onSstRecord},
+    {kRecordLabelSst, onLabelSstRecord},
+    {kRecordDimensions, onDimensionsRecord},
+    {kRecordLabel, onLabelRecord},
+    {kRecordString, onStringRecord},
+    {kRecordRk, onRkRecord},
+    {kRecordFormat, onFormatRecord},
+    {kRecordSeriesText, onSeriesTextRecord},
+};
+
+Handler handlerOf(uint16_t type) {
+  for (const Dispatch& entry : kDispatch) {
+    if (entry.type == type) return entry.handle;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+int dispatchRecord(ExcelState* state, uint16_t type, const uint8_t* body, size_t length,
+                   const std::vector<ContinuationStart>& continuations) {
+  Handler handle = handlerOf(type);
+  return handle == nullptr ? 0 : handle(state, type, body, length, continuations);
+}
+
+bool isDispatchedRecord(uint16_t type) { return handlerOf(type) != nullptr; }
 
 int walkWorkbook(ExcelState* state, WorkbookStream* stream, uint64_t fileSize) {
   uint64_t position = 0;

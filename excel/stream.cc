@@ -16,11 +16,11 @@ WorkbookStream::WorkbookStream(CompoundFile* compound, FILE* file, uint32_t entr
     : compound_(compound), file_(file), entry_(entry) {
   if (compound == nullptr || entry >= compound->entryCount) return;
   size_ = compound->entries[entry].size;
-  // The whole stream is paid for at once, as one read of it would be, so that
-  // the window's reads cost no more than that.
+  // The window slides only over a stream that one read could take whole under the
+  // budget. Its reads are not charged: the workbook walk is the conversion's last
+  // reader, and when a window fails, the range reads that follow see the budget
+  // the failed whole read would have left, untouched.
   if (size_ == 0 || size_ > kReadBudgetLimit - ReadBudget || ReadBudget > kReadBudgetLimit) return;
-  budgetBefore_ = ReadBudget;
-  ReadBudget += size_;
   sliding_ = true;
 }
 
@@ -55,9 +55,8 @@ bool WorkbookStream::slide(uint64_t position, uint32_t length) {
                                   static_cast<uint32_t>(count - held), window_.get() + held);
   if (!read) {
     // The stream cannot be read whole: from here on every range is read, and
-    // charged, on its own, as if the whole read had never been tried.
+    // charged, on its own.
     sliding_ = false;
-    ReadBudget = budgetBefore_;
     return false;
   }
   windowLength_ = count;

@@ -22,8 +22,8 @@ constexpr uint16_t kRecordExtSst = 0x00FF;
 
 // Byte ranges of one stream of a compound file, served from a window of the
 // stream that slides forward as the walk reads on, so that neither the file nor
-// the stream is ever held whole. The window's reads are charged to the read
-// budget once, as one read of the whole stream, when the budget can pay for that;
+// the stream is ever held whole. The window slides when the read budget could
+// pay for one read of the whole stream, and its reads leave the budget as it was;
 // otherwise, and from the first window that cannot be read (its sectors end
 // before the stream's declared size), ranges go to the compound file reader one
 // by one, so a range reads exactly when the compound file reader would give it.
@@ -63,7 +63,6 @@ class WorkbookStream {
   uint64_t windowStart_ = 0;
   uint64_t keep_ = 0;
   bool sliding_ = false;
-  uint32_t budgetBefore_ = 0;
   CompoundFile* compound_ = nullptr;
   FILE* file_ = nullptr;
   uint32_t entry_ = 0;

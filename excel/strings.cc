@@ -67,21 +67,13 @@ StringLayout layoutOf(const uint8_t* data, size_t available, uint32_t count) {
   return layout;
 }
 
-// The text of UTF-16LE characters: converted, then escaped; present but empty
-// when the conversion gave nothing; absent when it failed.
-// UTF-16LE characters converted to the output set, unescaped; false when the
-// conversion gave no buffer (it failed).
+// UTF-16LE characters converted to the output set, unescaped; false when there
+// are none or the conversion failed.
 bool convertUnits(const uint8_t* characters, size_t byteLength, const TextCoding& coding,
                   std::string* out) {
-  if (byteLength > INT32_MAX) return false;
-  char* converted = nullptr;
-  int32_t convertedLength = 0;
-  ConvertCharset(CHARSET_UCS2, coding.output, characters, static_cast<int32_t>(byteLength),
-                 &converted, &convertedLength, coding.context);
-  CharPtr owner(converted);
-  if (converted == nullptr) return false;
-  out->append(converted, convertedLength > 0 ? static_cast<size_t>(convertedLength) : 0);
-  return true;
+  if (byteLength == 0) return false;
+  return AppendConverted(CHARSET_UCS2, coding.output, characters, byteLength, coding.context,
+                         out) == CHARSET_OK;
 }
 
 void convertWide(const uint8_t* characters, size_t byteLength, const TextCoding& coding,

@@ -1,34 +1,44 @@
 // Runs the PowerPoint converter on the input as a presentation, once in each output
-// mode: HTML with UTF-8 output and a stop list, and XML with UTF-8 output.
+// mode: HTML with UTF-8 output and a stop list, and XML with UTF-8 output. The
+// settings (and the stop list) are read once from their own files, as the
+// converter reads them; the input is read from memory.
 #include <cstdint>
 #include <string>
 
 #include "fuzz/fuzz_scratch.h"
 #include "powerpoint/powerpoint.h"
+#include "powerpoint/settings.h"
 
 namespace {
 
-struct Files {
+struct Setup {
   FuzzScratch scratch{"ppt_fuzz"};
   std::string input = scratch.file("in.ppt");
   std::string output = scratch.file("out.html");
-  std::string configs[2] = {scratch.file("html.cfg"), scratch.file("xml.cfg")};
+  PptSettings settings[2];
 
-  Files() {
+  Setup() {
     const std::string stopList = scratch.file("stop.txt");
     FuzzScratch::write(stopList, "Click\r\n*\n");
-    FuzzScratch::write(configs[0], "[Ppt]\nOutputCharSet=UTF8\nStopList=" + stopList + "\n");
-    FuzzScratch::write(configs[1], "[Ppt]\nOutputCharSet=UTF8\nOutputXML=1\n");
+    const std::string configs[2] = {"[Ppt]\nOutputCharSet=UTF8\nStopList=" + stopList + "\n",
+                                    "[Ppt]\nOutputCharSet=UTF8\nOutputXML=1\n"};
+    for (int i = 0; i < 2; ++i) {
+      ConfigPtr config = scratch.config(configs[i]);
+      if (config) readPptSettings(config.get(), "Ppt", &settings[i]);
+    }
   }
 };
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static Files files;
-  if (!files.scratch.ok() || !FuzzScratch::write(files.input, data, size)) return 0;
-  for (const std::string& config : files.configs) {
-    convertPowerPoint(files.input.c_str(), files.output.c_str(), config.c_str(), "Ppt");
+  static Setup setup;
+  if (!setup.scratch.ok()) return 0;
+  FuzzDocument document(setup.input, data, size);
+  if (!document.ok()) return 0;
+  for (const PptSettings& settings : setup.settings) {
+    convertPowerPointStream(settings, document.rewound(), setup.input.c_str(),
+                            setup.output.c_str());
   }
   return 0;
 }

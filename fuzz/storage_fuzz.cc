@@ -1,8 +1,10 @@
 // Opens the input as a compound file, reads every stream in full and in pieces
-// (from the image and from the file), and writes the HTML head to a scratch
-// stream. An input that does not begin with the compound-file signature is taken
-// as a property-set stream and wrapped in a container under both property-set
-// names, so that the property reader gets inputs of its own.
+// (from the image and from the file), and writes the HTML head to /dev/null. An
+// input that does not begin with the compound-file signature is taken as a
+// property-set stream and wrapped in a container under both property-set names,
+// so that the property reader gets inputs of its own.
+#include <stdio.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -20,7 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                {"DocumentSummaryInformation", input, true}});
   }
   const auto* image = reinterpret_cast<const unsigned char*>(input.data());
-  FILE* file = OpenTempFileWith(input);
+  // The file is read as a stream on the bytes in memory, as quick as the image.
+  FILE* file = fmemopen(input.data(), input.size(), "rb");
   if (file == nullptr) return 0;
   CompoundFile* compound = OpenCompoundFile(file);
   if (compound != nullptr) {
@@ -31,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       std::free(ReadStreamRange(compound, file, i, 100, 1000));
     }
     FindContentStream(compound, "WorkBook", "Book");
-    FILE* out = std::tmpfile();
+    FILE* out = std::fopen("/dev/null", "wb");
     if (out != nullptr) {
       // UTF-8 needs no table files, so the run touches no directory.
       std::free(WriteHtmlHead(compound, file, out, "dir/input.doc", CHARSET_UTF8));

@@ -8,6 +8,7 @@
 
 #include "charset/convert.h"
 #include "pdfconv/document.h"
+#include "storage/file_name_lines.h"
 #include "util/files.h"
 #include "util/memory.h"
 
@@ -86,17 +87,7 @@ void writeHead(PdfWriter* writer, PdfDocument* document, const char* input) {
       writer->raw("\">\n");
     }
   }
-  const char* base = input;
-  for (const char* p = input; *p != '\0'; ++p) {
-    if (*p == '/' || *p == '\\') base = p + 1;
-  }
-  if (*input != '\0') {
-    writer->raw("<META NAME=\"QVEFILENAME\" CONTENT=\"");
-    writer->raw(base);
-    writer->raw("\">\n<META NAME=\"QVEFULLFILENAME\" CONTENT=\"");
-    writer->raw(input);
-    writer->raw("\">\n");
-  }
+  writer->raw(FileNameLines(input));
   writer->raw("\n</HEAD>\n<BODY>\n");
 }
 

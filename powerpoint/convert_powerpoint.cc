@@ -77,7 +77,12 @@ int convertPowerPoint(const char* inputPath, const char* outputPath, const char*
   readPptSettings(config.get(), section, &settings);
 
   if (!input) return kNoInput;
-  CompoundPtr compound(OpenCompoundFile(input.get()));
+  return convertPowerPointStream(settings, input.get(), inputPath, outputPath);
+}
+
+int convertPowerPointStream(const PptSettings& settings, FILE* input, const char* inputPath,
+                            const char* outputPath) {
+  CompoundPtr compound(OpenCompoundFile(input));
   if (!compound) return kNotCompound;
   ContentStream content = chooseStream(compound.get());
   if (content.entry < 0) return kNoContent;
@@ -88,8 +93,8 @@ int convertPowerPoint(const char* inputPath, const char* outputPath, const char*
   PptStream stream;
   PptEdits edits;
   if (!content.textContent) {
-    stream = readPptStream(compound.get(), input.get(), entry);
-    edits = readPptEdits(stream, readCurrentEdit(compound.get(), input.get()));
+    stream = readPptStream(compound.get(), input, entry);
+    edits = readPptEdits(stream, readCurrentEdit(compound.get(), input));
     if (edits.encrypted) return kEncrypted;
   }
 
@@ -101,15 +106,15 @@ int convertPowerPoint(const char* inputPath, const char* outputPath, const char*
   if (settings.outputXml) {
     writeText("<" + settings.documentTag + ">\n", output.get());
   } else {
-    CharPtr application(WriteHtmlHead(compound.get(), input.get(), output.get(), inputPath,
-                                      settings.fileNameCharset));
+    CharPtr application(
+        WriteHtmlHead(compound.get(), input, output.get(), inputPath, settings.fileNameCharset));
   }
 
   int result = 0;
   if (!content.textContent) {
     result = convertPresentation(settings, stream, edits, output.get());
   } else if (!settings.outputXml) {
-    result = copyTextContent(compound.get(), input.get(), entry, settings, output.get());
+    result = copyTextContent(compound.get(), input, entry, settings, output.get());
   }
 
   writeText(settings.xmlFooter, output.get());

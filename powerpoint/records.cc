@@ -3,61 +3,40 @@
 #include <algorithm>
 
 #include "util/byte_reader.h"
-#include "util/memory.h"
-
-namespace {
-
-// Reads [offset, offset + length) and appends it; a failed try is not charged to
-// the read budget, so that the tries that follow see the budget a single read of
-// the readable part would have left.
-bool appendRange(CompoundFile* compound, FILE* file, uint32_t entry, uint32_t offset,
-                 uint32_t length, std::vector<uint8_t>* out) {
-  uint32_t budgetBefore = ReadBudget;
-  MallocPtr<unsigned char> bytes(ReadStreamRange(compound, file, entry, offset, length));
-  if (!bytes) {
-    ReadBudget = budgetBefore;
-    return false;
-  }
-  out->insert(out->end(), bytes.get(), bytes.get() + length);
-  return true;
-}
-
-}  // namespace
 
 PptStream readPptStream(CompoundFile* compound, FILE* file, uint32_t entry) {
   PptStream stream;
   if (compound == nullptr || entry >= compound->entryCount) return stream;
-  const uint32_t size = compound->entries[entry].size;
-  stream.size = size;
-  if (size == 0 || appendRange(compound, file, entry, 0, size, &stream.bytes)) return stream;
-  // The chain ends early or the budget runs out: keep the longest beginning that
-  // reads, found chunk by chunk and then by halving the chunk that fails.
-  constexpr uint32_t kChunk = 65536;
-  uint32_t position = 0;
-  uint32_t step = kChunk;
-  while (position < size && step > 0) {
-    uint32_t length = size - position < step ? size - position : step;
-    if (appendRange(compound, file, entry, position, length, &stream.bytes)) {
-      position += length;
-    } else {
-      step = length / 2;
-    }
-  }
+  stream.size = compound->entries[entry].size;
+  // A stream whose chain ends early, or that the budget cannot pay for whole,
+  // keeps the beginning that reads.
+  stream.bytes = ReadStreamBeginning(compound, file, entry);
   return stream;
 }
 
 namespace {
 
-// Walks the level [start, end) and everything below it; false when the visitor
-// ended the walk.
-bool walkLevel(const PptStream& stream, uint64_t start, uint64_t end, PptRecordVisitor* visitor) {
+// The walk's stacks, kept from one top-level record to the next so that each
+// record does not grow them anew.
+struct WalkStacks {
   struct Level {
     uint64_t position;
     uint64_t end;
   };
-  ByteReader reader(stream.bytes.data(), stream.bytes.size());
   std::vector<PptRecord> path;
   std::vector<Level> levels;
+};
+
+// Walks the level [start, end) and everything below it; false when the visitor
+// ended the walk.
+bool walkLevel(const PptStream& stream, uint64_t start, uint64_t end, PptRecordVisitor* visitor,
+               WalkStacks* stacks) {
+  using Level = WalkStacks::Level;
+  ByteReader reader(stream.bytes.data(), stream.bytes.size());
+  std::vector<PptRecord>& path = stacks->path;
+  std::vector<Level>& levels = stacks->levels;
+  path.clear();
+  levels.clear();
   levels.push_back({start, end});
   while (!levels.empty()) {
     Level& level = levels.back();
@@ -105,8 +84,9 @@ bool walkLevel(const PptStream& stream, uint64_t start, uint64_t end, PptRecordV
 
 void walkPptRecords(const PptStream& stream, PptRecordVisitor* visitor,
                     const std::vector<uint32_t>* tops) {
+  WalkStacks stacks;
   if (tops == nullptr) {
-    walkLevel(stream, 0, stream.size, visitor);
+    walkLevel(stream, 0, stream.size, visitor, &stacks);
     return;
   }
   ByteReader reader(stream.bytes.data(), stream.bytes.size());
@@ -114,6 +94,6 @@ void walkPptRecords(const PptStream& stream, PptRecordVisitor* visitor,
   for (uint32_t top : *tops) {
     if (top < walked || !reader.has(top, 8)) continue;
     walked = std::min<uint64_t>(top + 8 + uint64_t{reader.u32At(top + 4)}, stream.size);
-    if (!walkLevel(stream, top, walked, visitor)) return;
+    if (!walkLevel(stream, top, walked, visitor, &stacks)) return;
   }
 }

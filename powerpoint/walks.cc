@@ -1,5 +1,6 @@
 #include "powerpoint/walks.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -42,21 +43,39 @@ bool isStopped(const PptSettings& settings, const std::string& text) {
   return false;
 }
 
+// The first of c in [from, end), or end.
+const char* nextOf(const char* from, const char* end, char c) {
+  const void* found = std::memchr(from, c, static_cast<size_t>(end - from));
+  return found != nullptr ? static_cast<const char*>(found) : end;
+}
+
+// The text with "<" and ">" written as "&lt;" and "&gt;" and apostrophes as double
+// quotes. Each mark is searched for on its own (memchr scans many bytes a step) and
+// the runs between marks are copied whole.
 std::string escaped(const std::string& text) {
   std::string out;
   out.reserve(text.size() + 16);
-  for (char c : text) {
-    if (c == '<') {
+  const char* const end = text.data() + text.size();
+  const char* from = text.data();
+  const char* less = nextOf(from, end, '<');
+  const char* greater = nextOf(from, end, '>');
+  const char* apostrophe = nextOf(from, end, '\'');
+  for (;;) {
+    const char* mark = std::min({less, greater, apostrophe});
+    out.append(from, static_cast<size_t>(mark - from));
+    if (mark == end) return out;
+    from = mark + 1;
+    if (mark == less) {
       out += "&lt;";
-    } else if (c == '>') {
+      less = nextOf(from, end, '<');
+    } else if (mark == greater) {
       out += "&gt;";
-    } else if (c == '\'') {
-      out += '"';
+      greater = nextOf(from, end, '>');
     } else {
-      out += c;
+      out += '"';
+      apostrophe = nextOf(from, end, '\'');
     }
   }
-  return out;
 }
 
 class HtmlWalk : public PptRecordVisitor {

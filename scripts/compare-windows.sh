@@ -20,14 +20,14 @@ if [ ! -x build/lumen ]; then
 fi
 cmake --build build --target lumen -j "$(nproc)" >/dev/null
 
-# Each build runs in its own folder: the Linux one with lumen.cfg, pages/ and
-# tables/ of the source tree, the Windows one as installed. The documents are
+# Each build runs in its own folder: the Linux one with lumen.cfg, pptconv.dat,
+# pages/ and tables/ of the source tree, the Windows one as installed. The documents are
 # copied into docs/ of each and named relatively, so that the names written into
 # the output are the same bytes.
 work="$root/build-win/compare"
 rm -rf "$work"
 mkdir -p "$work/linux/docs" "$work/linux/out" "$work/windows"
-cp -r lumen.cfg pages tables "$work/linux/"
+cp -r lumen.cfg pptconv.dat pages tables "$work/linux/"
 cmake --install build-win/lumen --prefix "$work/windows" >/dev/null
 windows="$work/windows/bin"
 mkdir -p "$windows/docs" "$windows/out"

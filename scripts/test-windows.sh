@@ -24,19 +24,8 @@ phase() {  # prints the time since the last phase
   stamp=$now
 }
 
-sh scripts/install-deps.sh
 # MinGW-w64 for 32-bit Windows, Wine with its 32-bit half, GoogleTest's sources.
-packages="g++-mingw-w64-i686-posix wine wine32:i386 googletest"
-missing=""
-for package in $packages; do
-  dpkg -s "$package" >/dev/null 2>&1 || missing="$missing $package"
-done
-if [ -n "$missing" ]; then
-  dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update
-  apt-get install -y --no-install-recommends $missing
-fi
+sh scripts/install-deps.sh g++-mingw-w64-i686-posix wine wine32:i386 googletest
 phase "packages"
 
 export WINEPREFIX="$root/build-win/wine" WINEARCH=win32 WINEDEBUG=-all

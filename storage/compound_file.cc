@@ -1,5 +1,6 @@
 #include "storage/compound_file.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -56,7 +57,10 @@ bool LoadAllocationTable(CompoundFile* compound, FILE* file, ByteReader* header,
   // The list of allocation-table sectors: the header's slots, then the chain of
   // extension sectors, each holding 127 numbers and the next extension sector.
   std::vector<uint32_t> sectors;
-  const uint32_t wanted = compound->tableSectorCount;
+  // The table holds tableCapacity / 128 sectors; the load below fails on the one
+  // after them, so a longer list (a hostile count) is not built past it.
+  const uint32_t wanted =
+      std::min(compound->tableSectorCount, compound->tableCapacity / kCellsPerSector + 1);
   for (uint32_t i = 0; i < kHeaderTableSlots && sectors.size() < wanted; ++i) {
     sectors.push_back(header->u32At(0x4C + 4 * i));
   }
@@ -221,6 +225,7 @@ CompoundFile* OpenCompoundFile(FILE* file) {
 
   CompoundPtr compound(static_cast<CompoundFile*>(allocZeroed(sizeof(CompoundFile))));
   if (!compound) return nullptr;
+  compound->fileSize = fileSize;
   compound->directorySectors = PtrListNew();
   compound->miniTable = PtrListNew();
   compound->miniSectors = PtrListNew();
@@ -279,7 +284,9 @@ namespace {
 // Copies bytes [offset, offset + length) of the entry's stream into destination,
 // from image when given, else from the file, where units that lie one after the
 // other in the file are read at once. False on any failure (destination then
-// holds part of the range). The budget is the caller's.
+// holds part of the range). Without destination nothing is read: each unit is
+// checked to lie inside the file, where a read of it would succeed. The budget
+// is the caller's.
 bool CopyStreamRange(CompoundFile* compound, FILE* file, uint32_t entry, uint32_t offset,
                      uint32_t length, const unsigned char* image, size_t imageLength,
                      unsigned char* destination) {
@@ -345,7 +352,9 @@ bool CopyStreamRange(CompoundFile* compound, FILE* file, uint32_t entry, uint32_
       } else {
         at = SectorOffset(unit) + start;
       }
-      if (image != nullptr) {
+      if (destination == nullptr) {
+        if (at > compound->fileSize || count > compound->fileSize - at) return false;
+      } else if (image != nullptr) {
         if (at > imageLength || count > imageLength - at) return false;
         std::memcpy(destination + copied, image + at, count);
       } else if (pending > 0 && pendingAt + pending == at) {
@@ -399,6 +408,53 @@ bool ReadStreamRangeInto(CompoundFile* compound, FILE* file, uint32_t entry, uin
 unsigned char* ReadStreamRange(CompoundFile* compound, FILE* file, uint32_t entry, uint32_t offset,
                                uint32_t length) {
   return ReadStreamRangeFromImage(compound, file, entry, offset, length, nullptr, 0);
+}
+
+namespace {
+
+// Appends [offset, offset + length) when the range reads and the budget can pay
+// for it; only then is it charged.
+bool AppendReadableRange(CompoundFile* compound, FILE* file, uint32_t entry, uint32_t offset,
+                         uint32_t length, std::vector<uint8_t>* out) {
+  if (length > kReadBudgetLimit || ReadBudget > kReadBudgetLimit - length) return false;
+  const size_t at = out->size();
+  out->resize(at + length);
+  if (!CopyStreamRange(compound, file, entry, offset, length, nullptr, 0, out->data() + at)) {
+    out->resize(at);
+    return false;
+  }
+  ReadBudget += length;
+  return true;
+}
+
+}  // namespace
+
+std::vector<uint8_t> ReadStreamBeginning(CompoundFile* compound, FILE* file, uint32_t entry) {
+  std::vector<uint8_t> bytes;
+  if (compound == nullptr || file == nullptr || entry >= compound->entryCount) return bytes;
+  const uint32_t size = compound->entries[entry].size;
+  if (size == 0 || AppendReadableRange(compound, file, entry, 0, size, &bytes)) return bytes;
+  // The chain ends early or the budget runs short: chunk by chunk, halving the
+  // chunk that fails, down to the last byte that reads.
+  constexpr uint32_t kChunk = 65536;
+  uint32_t position = 0;
+  uint32_t step = kChunk;
+  while (position < size && step > 0) {
+    const uint32_t length = size - position < step ? size - position : step;
+    if (AppendReadableRange(compound, file, entry, position, length, &bytes)) {
+      position += length;
+    } else {
+      step = length / 2;
+    }
+  }
+  return bytes;
+}
+
+bool ReserveStreamRange(CompoundFile* compound, FILE* file, uint32_t entry, uint32_t offset,
+                        uint32_t length) {
+  if (!ChargeBudget(length)) return false;
+  return compound != nullptr && file != nullptr &&
+         CopyStreamRange(compound, file, entry, offset, length, nullptr, 0, nullptr);
 }
 
 int32_t FindCompoundEntry(const CompoundFile* compound, const char* name, uint32_t parent) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <vector>
 
 #include "storage/ptr_list.h"
 
@@ -44,6 +45,7 @@ struct CompoundFile {
   PtrList* directorySectors;
   PtrList* miniTable;       // one allocated uint32_t per mini unit
   PtrList* miniSectors;     // sectors holding the mini stream, in chain order
+  uint64_t fileSize;        // bytes of the file at open
   // Where the last read's chain walk was, so that reads moving forward through a
   // stream resume there instead of walking the chain again from its start.
   uint8_t cursorValid;
@@ -75,6 +77,20 @@ unsigned char* ReadStreamRangeFromImage(CompoundFile* compound, FILE* file, uint
 // is left to the caller, who pays for the bytes before reading them.
 bool ReadStreamRangeInto(CompoundFile* compound, FILE* file, uint32_t entry, uint32_t offset,
                          uint32_t length, unsigned char* destination);
+
+// The longest beginning of the entry's stream that reads: the whole stream when one
+// read of it succeeds, else the bytes up to where its chain or the file ends, or
+// where the read budget runs out, found chunk by chunk. Only the bytes returned
+// are charged to the read budget; a try that fails costs nothing. Empty for a bad
+// entry or an empty stream.
+std::vector<uint8_t> ReadStreamBeginning(CompoundFile* compound, FILE* file, uint32_t entry);
+
+// Charges length bytes to the read budget as ReadStreamRange does and tells whether
+// it would return the range, without reading it: the chain is walked over the range
+// and every unit checked to lie inside the file. The caller then reads the parts it
+// needs with ReadStreamRangeInto.
+bool ReserveStreamRange(CompoundFile* compound, FILE* file, uint32_t entry, uint32_t offset,
+                        uint32_t length);
 
 // Index of the first entry (in table order) whose name equals name without regard
 // to case, or -1. With parent other than kCompoundNoParent, only entries whose

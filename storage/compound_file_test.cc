@@ -338,6 +338,9 @@ TEST(CompoundFileTest, ImageMustHoldEveryUnit) {
   const auto* image = reinterpret_cast<const unsigned char*>(built.bytes.data());
   // The last byte of the stream lies 391 bytes into its tenth sector.
   const size_t end = CfbImage::SectorOffset(built.firstSectors[0] + 9) + 392;
+  // A reservation reads nothing but is charged like a read.
+  EXPECT_TRUE(ReserveStreamRange(f.get(), f.file(), 1, 0, 5000));
+  EXPECT_EQ(5000u, ReadBudget);
   unsigned char* whole = ReadStreamRangeFromImage(f.get(), nullptr, 1, 0, 5000, image, end);
   ASSERT_NE(nullptr, whole);
   EXPECT_TRUE(Same(Pattern(5000, 1), std::string(reinterpret_cast<char*>(whole), 5000)));
@@ -387,6 +390,33 @@ TEST(CompoundFileTest, FailedReadsAreChargedToo) {
     EXPECT_EQ("ab", f.Read(1, 0, 2)) << c.what;
     EXPECT_EQ(kFail, f.Read(1, 0, 1)) << c.what;
     EXPECT_EQ(kFail, f.Read(1, 0, 0)) << c.what;
+  }
+}
+
+// The readable beginning of a stream: whole, cut where the chain ends, or cut where
+// the budget runs out; only what is returned is charged.
+TEST(CompoundFileTest, StreamBeginningChargesOnlyWhatItReturns) {
+  struct Case {
+    const char* what;
+    uint32_t chainEndsAfter;  // sectors of "Big" before its chain ends; 0: intact
+    uint32_t budgetLeft;
+    size_t expected;
+  };
+  const Case cases[] = {{"whole", 0, kReadBudgetLimit, 5000},
+                        {"chain ends after three sectors", 3, kReadBudgetLimit, 1536},
+                        {"budget runs out", 0, 1234, 1234},
+                        {"both", 2, 700, 700}};
+  for (const Case& c : cases) {
+    CfbImage image = BuildCompoundImage({{"Big", Pattern(5000, 2)}});
+    if (c.chainEndsAfter > 0)
+      image.SetTableCell(image.firstSectors[0] + c.chainEndsAfter - 1, kCfbEndOfChain);
+    Opened f(image.bytes);
+    ASSERT_NE(nullptr, f.get()) << c.what;
+    ReadBudget = kReadBudgetLimit - c.budgetLeft;
+    const std::vector<uint8_t> bytes = ReadStreamBeginning(f.get(), f.file(), 1);
+    EXPECT_EQ(Pattern(5000, 2).substr(0, c.expected), std::string(bytes.begin(), bytes.end()))
+        << c.what;
+    EXPECT_EQ(kReadBudgetLimit - c.budgetLeft + c.expected, ReadBudget) << c.what;
   }
 }
 
@@ -597,6 +627,7 @@ TEST(CompoundFileTest, HostileChainsFailTheRead) {
     ASSERT_NE(nullptr, f.get()) << c.what;
     EXPECT_TRUE(f.Read(c.entry, c.offset, c.length) == kFail) << c.what;
     EXPECT_TRUE(f.ReadImage(c.entry, c.offset, c.length) == kFail) << c.what;
+    EXPECT_FALSE(ReserveStreamRange(f.get(), f.file(), c.entry, c.offset, c.length)) << c.what;
   }
 }
 

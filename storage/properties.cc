@@ -3,11 +3,15 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "charset/code_page.h"
 #include "charset/convert.h"
+#include "storage/file_name_lines.h"
 #include "util/byte_reader.h"
 #include "util/memory.h"
 #include "util/strings.h"
@@ -64,8 +68,91 @@ struct SectionCoding {
   CharsetId output = CHARSET_ASCII;
 };
 
+// The content of one section (what follows its first 8 bytes), read from the
+// stream block by block as the parse reaches it: a section may hold a thumbnail of
+// hundreds of kilobytes that no head line uses. Reads outside the content give 0,
+// as ByteReader's do.
+class SectionContent {
+ public:
+  SectionContent(CompoundFile* compound, FILE* file, uint32_t entry, uint32_t start,
+                 uint32_t size)
+      : compound_(compound), file_(file), entry_(entry), start_(start), size_(size),
+        data_(new (std::nothrow) uint8_t[size == 0 ? 1 : size]),
+        loaded_((size + kBlock - 1) / kBlock, false) {}
+
+  bool allocated() const { return data_ != nullptr; }
+  size_t size() const { return size_; }
+  bool has(uint64_t pos, uint64_t n) const { return pos <= size_ && n <= size_ - pos; }
+  uint16_t u16At(uint64_t pos) {
+    const uint8_t* p = bytes(pos, 2);
+    return p ? ByteReader(p, 2).u16At(0) : 0;
+  }
+  uint32_t u32At(uint64_t pos) {
+    const uint8_t* p = bytes(pos, 4);
+    return p ? ByteReader(p, 4).u32At(0) : 0;
+  }
+  // The n bytes at pos, read in; nullptr when they do not all lie in the content.
+  const uint8_t* bytes(uint64_t pos, uint64_t n) {
+    if (!has(pos, n)) return nullptr;
+    load(static_cast<size_t>(pos), static_cast<size_t>(n));
+    return data_.get() + pos;
+  }
+  // Bytes from pos (inside the content) up to the first zero among the next n, or
+  // n when none is zero; read in up to there.
+  size_t lengthToZero(size_t pos, size_t n) {
+    size_t scanned = 0;
+    while (scanned < n) {
+      const size_t at = pos + scanned;
+      size_t part = kBlock - at % kBlock;
+      if (part > n - scanned) part = n - scanned;
+      load(at, part);
+      const void* zero = std::memchr(data_.get() + at, 0, part);
+      if (zero != nullptr) {
+        return scanned + static_cast<size_t>(static_cast<const uint8_t*>(zero) - (data_.get() + at));
+      }
+      scanned += part;
+    }
+    return n;
+  }
+
+ private:
+  static constexpr size_t kBlock = 4096;
+
+  // The caller reserved the whole content, so the reads succeed unless the file
+  // changes underneath; a block that still fails reads as zeros.
+  void load(size_t pos, size_t n) {
+    if (n == 0) return;
+    size_t block = pos / kBlock;
+    const size_t last = (pos + n - 1) / kBlock;
+    while (block <= last) {
+      if (loaded_[block]) {
+        ++block;
+        continue;
+      }
+      size_t run = block;
+      while (run <= last && !loaded_[run]) loaded_[run++] = true;
+      const size_t from = block * kBlock;
+      const size_t to = run * kBlock < size_ ? run * kBlock : size_;
+      uint8_t* into = data_.get() + from;
+      if (!ReadStreamRangeInto(compound_, file_, entry_, start_ + static_cast<uint32_t>(from),
+                               static_cast<uint32_t>(to - from), into)) {
+        std::memset(into, 0, to - from);
+      }
+      block = run;
+    }
+  }
+
+  CompoundFile* compound_;
+  FILE* file_;
+  uint32_t entry_;
+  uint32_t start_;
+  size_t size_;
+  std::unique_ptr<uint8_t[]> data_;
+  std::vector<bool> loaded_;  // per block
+};
+
 // The section's code page (property 1, a 16-bit integer), or 0 when it has none.
-uint32_t SectionCodePage(ByteReader* content, uint32_t count) {
+uint32_t SectionCodePage(SectionContent* content, uint32_t count) {
   for (uint32_t i = 0; i < count; ++i) {
     if (content->u32At(8 * i) != kCodePageId) continue;
     const size_t at = static_cast<size_t>(content->u32At(8 * i + 4)) - 8;
@@ -76,7 +163,7 @@ uint32_t SectionCodePage(ByteReader* content, uint32_t count) {
 }
 
 // How the section's 8-bit strings are read: windows-1252 when it names no code page.
-SectionCoding CodingOf(ByteReader* content, uint32_t count, CharsetId output) {
+SectionCoding CodingOf(SectionContent* content, uint32_t count, CharsetId output) {
   SectionCoding coding;
   coding.output = output;
   const uint32_t codePage = SectionCodePage(content, count);
@@ -87,21 +174,25 @@ SectionCoding CodingOf(ByteReader* content, uint32_t count, CharsetId output) {
   return coding;
 }
 
-// Reads the section at position of a property-set stream: its property count and
-// content (what follows its first 8 bytes). False when it cannot be read or its
-// size is out of bounds.
-bool ReadSectionAt(CompoundFile* compound, FILE* file, uint32_t entry, uint64_t position,
-                   uint32_t* count, MallocPtr<unsigned char>* body, uint32_t* size) {
-  if (position + 8 > UINT32_MAX) return false;
+// The section at position of a property-set stream: its property count, its size
+// and its content (what follows its first 8 bytes). nullptr when it cannot be read
+// or its size is out of bounds.
+std::unique_ptr<SectionContent> ReadSectionAt(CompoundFile* compound, FILE* file, uint32_t entry,
+                                              uint64_t position, uint32_t* count, uint32_t* size) {
+  if (position + 8 > UINT32_MAX) return nullptr;
   MallocPtr<unsigned char> head{
       ReadStreamRange(compound, file, entry, static_cast<uint32_t>(position), 8)};
-  if (!head) return false;
+  if (!head) return nullptr;
   ByteReader headReader(head.get(), 8);
   *size = headReader.u32At(0);
   *count = headReader.u32At(4);
-  if (*size < 8 || *size > kMaxSectionSize) return false;
-  body->reset(ReadStreamRange(compound, file, entry, static_cast<uint32_t>(position + 8), *size - 8));
-  return static_cast<bool>(*body);
+  if (*size < 8 || *size > kMaxSectionSize) return nullptr;
+  const uint32_t start = static_cast<uint32_t>(position + 8);
+  if (!ReserveStreamRange(compound, file, entry, start, *size - 8)) return nullptr;
+  std::unique_ptr<SectionContent> content(
+      new (std::nothrow) SectionContent(compound, file, entry, start, *size - 8));
+  if (content == nullptr || !content->allocated()) return nullptr;
+  return content;
 }
 
 uint64_t FirstSectionPosition(CompoundFile* compound, FILE* file, uint32_t entry) {
@@ -113,16 +204,7 @@ uint64_t FirstSectionPosition(CompoundFile* compound, FILE* file, uint32_t entry
 bool ConvertUnits(const uint8_t* units, size_t bytes, CharsetId output, std::string* out) {
   size_t length = 0;
   while (length + 1 < bytes && (units[length] != 0 || units[length + 1] != 0)) length += 2;
-  if (length == 0) return true;
-  char* converted = nullptr;
-  int32_t convertedLength = 0;
-  int status = ConvertCharsetWithDefaults(CHARSET_UCS2, output, units,
-                                          static_cast<int32_t>(length), &converted,
-                                          &convertedLength);
-  CharPtr owner(converted);
-  if (status != CHARSET_OK) return false;
-  if (converted != nullptr && convertedLength > 0) out->append(converted, convertedLength);
-  return true;
+  return AppendConverted(CHARSET_UCS2, output, units, length, nullptr, out) == CHARSET_OK;
 }
 
 // An 8-bit string of the section: length stored bytes converted to the output set.
@@ -133,12 +215,11 @@ bool ConvertString(const uint8_t* bytes, size_t length, const SectionCoding& cod
          CHARSET_OK;
 }
 
-void ParseDictionary(ByteReader* content, size_t at, const SectionCoding& coding,
+void ParseDictionary(SectionContent* content, size_t at, const SectionCoding& coding,
                      Dictionary* dictionary) {
   if (at > content->size() || content->size() - at < 5) return;
   uint32_t left = content->u32At(at);
   size_t pos = at + 4;
-  const uint8_t* base = content->data();
   while (left > 0 && content->has(pos, 8)) {
     const uint32_t id = content->u32At(pos);
     const size_t nameAt = pos + 8;
@@ -150,13 +231,14 @@ void ParseDictionary(ByteReader* content, size_t at, const SectionCoding& coding
       nameBytes = static_cast<size_t>(2 * units);
       pos = nameAt + nameBytes + (nameBytes % 4 != 0 ? 4 - nameBytes % 4 : 0);
     } else {
-      const void* end = std::memchr(base + nameAt, 0, content->size() - nameAt);
-      if (end == nullptr) return;
-      nameBytes = static_cast<size_t>(static_cast<const uint8_t*>(end) - (base + nameAt));
+      const size_t room = content->size() - nameAt;
+      nameBytes = content->lengthToZero(nameAt, room);
+      if (nameBytes == room) return;
       pos = nameAt + nameBytes + 1;
     }
     std::string name;
-    if (dictionary->count(id) == 0 && ConvertString(base + nameAt, nameBytes, coding, &name)) {
+    if (dictionary->count(id) == 0 &&
+        ConvertString(content->bytes(nameAt, nameBytes), nameBytes, coding, &name)) {
       dictionary->emplace(id, std::move(name));
     }
     --left;
@@ -169,7 +251,7 @@ constexpr size_t kOverAllowance = SIZE_MAX;
 // unsupported type, a value that does not fit or a failed conversion. *cost is the
 // number of content bytes the value took, or kOverAllowance when it would take
 // more than allowance.
-char* DecodeValue(ByteReader* content, size_t at, const SectionCoding& coding, size_t allowance,
+char* DecodeValue(SectionContent* content, size_t at, const SectionCoding& coding, size_t allowance,
                   size_t* cost) {
   if (!content->has(at, 4)) return nullptr;
   const size_t left = content->size() - at;
@@ -177,7 +259,6 @@ char* DecodeValue(ByteReader* content, size_t at, const SectionCoding& coding, s
   std::string text;
   if (type == kTypeString || type == kTypeString8) {
     if (left <= 8) return nullptr;
-    const uint8_t* bytes = content->data() + at + 8;
     size_t length;
     if (coding.utf16) {
       // UTF-16 text, its length counted in bytes; what the content holds of it.
@@ -187,14 +268,13 @@ char* DecodeValue(ByteReader* content, size_t at, const SectionCoding& coding, s
       // The text runs to its terminator or to the end of the content; the stored
       // length is not trusted.
       const size_t room = left - 8 < allowance + 1 ? left - 8 : allowance + 1;
-      const void* end = std::memchr(bytes, 0, room);
-      length = end ? static_cast<size_t>(static_cast<const uint8_t*>(end) - bytes) : room;
+      length = content->lengthToZero(at + 8, room);
     }
     if (length > allowance) {
       *cost = kOverAllowance;
       return nullptr;
     }
-    if (!ConvertString(bytes, length, coding, &text)) return nullptr;
+    if (!ConvertString(content->bytes(at + 8, length), length, coding, &text)) return nullptr;
     *cost = length;
   } else if (type == kTypeString16) {
     if (left < 8) return nullptr;
@@ -206,7 +286,7 @@ char* DecodeValue(ByteReader* content, size_t at, const SectionCoding& coding, s
     }
     char* output = nullptr;
     int32_t outputLength = 0;
-    int status = ConvertCharsetWithDefaults(CHARSET_UCS2, coding.output, content->data() + at + 8,
+    int status = ConvertCharsetWithDefaults(CHARSET_UCS2, coding.output, content->bytes(at + 8, bytes),
                                             static_cast<int32_t>(bytes), &output, &outputLength);
     if (status != CHARSET_OK || output == nullptr) {
       std::free(output);
@@ -235,7 +315,7 @@ void AppendPair(PtrList* names, PtrList* values, const char* name, char* value) 
   }
 }
 
-void ReadSection(ByteReader* content, uint32_t count, const char* stream, CharsetId charset,
+void ReadSection(SectionContent* content, uint32_t count, const char* stream, CharsetId charset,
                  PtrList* names, PtrList* values) {
   if (uint64_t{count} * 8 > content->size()) return;
   const SectionCoding coding = CodingOf(content, count, charset);
@@ -288,11 +368,10 @@ void ReadDocumentProperties(CompoundFile* compound, FILE* file, uint32_t entry, 
   uint64_t position = FirstSectionPosition(compound, file, entry);
   uint32_t count = 0;
   uint32_t size = 0;
-  MallocPtr<unsigned char> body;
-  while (ReadSectionAt(compound, file, entry, position, &count, &body, &size)) {
+  while (std::unique_ptr<SectionContent> content =
+             ReadSectionAt(compound, file, entry, position, &count, &size)) {
     position += size;
-    ByteReader content(body.get(), size - 8);
-    ReadSection(&content, count, stream, charset, names, values);
+    ReadSection(content.get(), count, stream, charset, names, values);
   }
 }
 
@@ -303,14 +382,11 @@ uint32_t ReadSummaryCodePage(CompoundFile* compound, FILE* file) {
   const uint32_t index = static_cast<uint32_t>(entry);
   uint32_t count = 0;
   uint32_t size = 0;
-  MallocPtr<unsigned char> body;
-  if (!ReadSectionAt(compound, file, index, FirstSectionPosition(compound, file, index), &count,
-                     &body, &size)) {
-    return 0;
-  }
-  ByteReader content(body.get(), size - 8);
-  if (uint64_t{count} * 8 > content.size()) return 0;
-  return SectionCodePage(&content, count);
+  std::unique_ptr<SectionContent> content =
+      ReadSectionAt(compound, file, index, FirstSectionPosition(compound, file, index), &count,
+                    &size);
+  if (content == nullptr || uint64_t{count} * 8 > content->size()) return 0;
+  return SectionCodePage(content.get(), count);
 }
 
 char* WriteHtmlHead(CompoundFile* compound, FILE* file, FILE* out, const char* inputPath,
@@ -351,18 +427,7 @@ char* WriteHtmlHead(CompoundFile* compound, FILE* file, FILE* out, const char* i
       std::fputs("\">\n", out);
     }
   }
-  if (out != nullptr && inputPath != nullptr && *inputPath != '\0') {
-    const char* base = inputPath;
-    for (const char* p = inputPath; *p != '\0'; ++p) {
-      if (*p == '/' || *p == '\\') base = p + 1;
-    }
-    std::fputs("<META NAME=\"QVEFILENAME\" CONTENT=\"", out);
-    std::fputs(base, out);
-    std::fputs("\">\n", out);
-    std::fputs("<META NAME=\"QVEFULLFILENAME\" CONTENT=\"", out);
-    std::fputs(inputPath, out);
-    std::fputs("\">\n", out);
-  }
+  if (out != nullptr) std::fputs(FileNameLines(inputPath).c_str(), out);
   PtrListForEach(names, std::free);
   PtrListForEach(values, std::free);
   PtrListFree(names);

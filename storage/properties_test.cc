@@ -173,6 +173,19 @@ TEST(HtmlHeadTest, EmptyValuesAndOtherTypesWriteNothing) {
   EXPECT_EQ("<META NAME=\"Keywords\" CONTENT=\"kept\">\n", head.text);
 }
 
+// A section is read in only where its values are: a thumbnail of many kilobytes
+// between them is skipped, and a text without a terminator runs on through later
+// blocks to the end of the section.
+TEST(HtmlHeadTest, ValuesBeyondALargeThumbnail) {
+  const std::string thumbnail = PropertyRaw(71, std::string(20000, '\x7F'));
+  const std::string open = LeU32(30) + LeU32(4) + std::string(9000, 'x');
+  Head head = WriteHead(WithSummary(
+      Summary({{17, thumbnail}, {2, PropertyString8("After")}, {4, open}})));
+  EXPECT_EQ("<TITLE>After</TITLE>\n<META NAME=\"Author\" CONTENT=\"" + std::string(9000, 'x') +
+                "\">\n",
+            head.text);
+}
+
 TEST(HtmlHeadTest, EightBitStringsAreTakenByteForByteUpToTheirTerminator) {
   // The stored length (here far too large) is not used; the text ends at its 0.
   std::string value = LeU32(30) + LeU32(1000) + "caf\xE9\0tail" + std::string(3, '\0');

@@ -156,9 +156,9 @@ TEST_F(WordEndToEnd, EightBitTextDecodedToTheOutputSet) {
   styled.runs = {ParaRun(styled, 0, 0, 14, 0)};
   WordDescription word95 = Pieces({Text16(u"F\u00e4x \u4e2d\r")});
   word95.word6 = true;
-  word95.flags = kFibWord6Wide;
+  word95.flags = kFibWideText;
   WordDescription brokenPieces = Word6FastSaved();
-  WordStreams broken = BuildWordStreams(brokenPieces);
+  WordStreamBytes broken = BuildWordStreams(brokenPieces);
   PokeU32(&broken.document, 0x160, 0x7FFFFFF0);  // the complex part lies past the stream
   const std::string cyrillic =
       "&#1055;&#1088;&#1080;&#1074;&#1077;&#1090; caf\xe9 &#1044;&#1072;\n";
@@ -241,9 +241,9 @@ TEST_F(WordEndToEnd, TableStreamChoice) {
   // is used exactly when the flag asks for it.
   for (bool one : {false, true}) {
     WordDescription d = Pieces({Text8("zero\r"), Text8("ones\r")});
-    d.flags = kFibComplex | (one ? kFibTable1 : 0);
+    d.flags = kFibComplex | (one ? kFibTableOne : 0);
     d.tableName = "0Table";
-    WordStreams streams = BuildWordStreams(d);
+    WordStreamBytes streams = BuildWordStreams(d);
     std::string other = streams.table;
     PokeU32(&other, streams.pieceTable + 12 + 2, (WordTextOffset(d, 1) * 2) | 0x40000000u);
     d.extra = {{"1Table", other}};
@@ -280,11 +280,11 @@ TEST_F(WordEndToEnd, ResultCodes) {
   small.flags |= kFibEncrypted;
   large.flags |= kFibEncrypted;
   WordDescription backwards = plain;
-  WordStreams streams = BuildWordStreams(backwards);
+  WordStreamBytes streams = BuildWordStreams(backwards);
   PokeU32(&streams.document, kFibTextEnd, kWordTextStart - 1);
   WordDescription farPage = plain;
   farPage.runs = {ParaRun(farPage, 0, 0, 5, 1)};
-  WordStreams far = BuildWordStreams(farPage);
+  WordStreamBytes far = BuildWordStreams(farPage);
   PokeU32(&far.table, far.binTable + 8, 0xFFFF);  // the page number
 
   const struct {
@@ -352,7 +352,7 @@ TEST_F(WordEndToEnd, HostileLengths) {
   // claims a name running past the stylesheet: the names that cannot be read
   // give "text-unknown".
   WordDescription styled = Styled();
-  WordStreams empty = BuildWordStreams(styled), shortSheet = empty;
+  WordStreamBytes empty = BuildWordStreams(styled), shortSheet = empty;
   PokeU32(&empty.document, kFibStylesheet + 4, 0);
   PokeU32(&shortSheet.document, kFibStylesheet + 4, 3);
   const std::string unknown = StyledXml("text-unknown", "text-unknown", "text-unknown") + kXmlFoot;
@@ -366,7 +366,7 @@ TEST_F(WordEndToEnd, HostileLengths) {
   // A piece placed past the stream is skipped; a 16-bit piece whose length in
   // bytes does not fit 32 bits keeps what the stream holds.
   WordDescription two = Pieces({Text8("Kept\r"), Text16(u"Lost\r")});
-  WordStreams past = BuildWordStreams(two), huge = past;
+  WordStreamBytes past = BuildWordStreams(two), huge = past;
   PokeU32(&past.table, past.pieceTable + 12 + 8 + 2, 0x7FFFFF00);
   PokeU32(&huge.table, huge.pieceTable + 8, 5 + 0x80000002u);
   EXPECT_EQ(Convert(PackWordFile(two, past), ""), Page("Kept\n"));
@@ -376,7 +376,7 @@ TEST_F(WordEndToEnd, HostileLengths) {
   WordDescription older = Pieces({Text8("Old\r")});
   older.flags = 0;
   older.tableStream = false;
-  WordStreams far = BuildWordStreams(older);
+  WordStreamBytes far = BuildWordStreams(older);
   PokeU32(&far.document, kFibTextEnd, 0x7FFFFFF0);
   EXPECT_EQ(Convert(PackWordFile(older, far), ""), Page("Old\n"));
 

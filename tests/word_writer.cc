@@ -4,7 +4,6 @@
 
 namespace {
 
-constexpr size_t kFibSize = 0x2A2;
 constexpr size_t kPage = 512;
 constexpr size_t kRunsPerPage = 20;
 constexpr uint16_t kStyleFixedSize = 10;
@@ -109,8 +108,8 @@ uint32_t WordTextOffset(const WordDescription& description, size_t piece, uint32
   return offset + at;
 }
 
-WordStreams BuildWordStreams(const WordDescription& d) {
-  WordStreams out;
+WordStreamBytes BuildWordStreams(const WordDescription& d) {
+  WordStreamBytes out;
   std::string& doc = out.document;
   doc.assign(kWordTextStart, '\0');
   PokeU16(&doc, 0, 0xA5EC);
@@ -234,11 +233,11 @@ WordStreams BuildWordStreams(const WordDescription& d) {
   return out;
 }
 
-std::string PackWordFile(const WordDescription& d, const WordStreams& streams) {
+std::string PackWordFile(const WordDescription& d, const WordStreamBytes& streams) {
   std::vector<CfbStream> all{{"WordDocument", streams.document}};
   if (d.tableStream && !d.word6) {
     std::string name = d.tableName;
-    if (name.empty()) name = (d.flags & kFibTable1) ? "1Table" : "0Table";
+    if (name.empty()) name = (d.flags & kFibTableOne) ? "1Table" : "0Table";
     all.push_back({name, streams.table});
   }
   all.insert(all.end(), d.extra.begin(), d.extra.end());

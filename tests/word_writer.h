@@ -22,14 +22,12 @@
 #include <vector>
 
 #include "tests/cfb_writer.h"
+#include "word/fib.h"
 
 constexpr uint32_t kWordTextStart = 0x400;
 
-// FIB flags at 0x0A.
-constexpr uint16_t kFibComplex = 0x0004;
-constexpr uint16_t kFibWord6Wide = 0x1000;  // Word 6/95: 16-bit text
-constexpr uint16_t kFibEncrypted = 0x0100;
-constexpr uint16_t kFibTable1 = 0x0200;
+// FIB flags at 0x0A: kFibComplex, kFibEncrypted, kFibTableOne and (Word 6/95)
+// kFibWideText of word/fib.h.
 
 // FIB field offsets (32-bit values unless noted).
 constexpr size_t kFibFlags = 0x0A;  // 16-bit
@@ -78,7 +76,7 @@ struct WordFontRun {
 };
 
 struct WordDescription {
-  uint16_t flags = kFibComplex | kFibTable1;
+  uint16_t flags = kFibComplex | kFibTableOne;
   uint8_t byte13 = 0;
   std::vector<WordPieceText> pieces;
   std::vector<WordParagraphRun> runs;
@@ -101,7 +99,7 @@ struct WordDescription {
 };
 
 // The two built streams and where their parts lie, for tests that poke bytes.
-struct WordStreams {
+struct WordStreamBytes {
   std::string document;
   std::string table;
   std::vector<uint32_t> textOffsets;  // per piece, in "WordDocument"
@@ -113,10 +111,10 @@ struct WordStreams {
 // Byte offset in "WordDocument" of byte `at` of piece `piece`.
 uint32_t WordTextOffset(const WordDescription& description, size_t piece, uint32_t at = 0);
 
-WordStreams BuildWordStreams(const WordDescription& description);
+WordStreamBytes BuildWordStreams(const WordDescription& description);
 // The compound file: "WordDocument", the table stream (unless disabled), the extra
 // streams, and "CONTENTS" under its own storage.
-std::string PackWordFile(const WordDescription& description, const WordStreams& streams);
+std::string PackWordFile(const WordDescription& description, const WordStreamBytes& streams);
 std::string BuildWordFile(const WordDescription& description);
 
 // Shorthands for descriptions.

@@ -153,3 +153,14 @@ bool equalsIgnoreCase(const char* a, const char* b) {
   }
   return upperOf(*a) == upperOf(*b);
 }
+
+size_t writeDecimal(uint32_t value, char* out) {
+  char digits[10];
+  size_t count = 0;
+  do {
+    digits[count++] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value != 0);
+  for (size_t i = 0; i < count; ++i) out[i] = digits[count - 1 - i];
+  return count;
+}

@@ -4,6 +4,7 @@
 #define LUMEN_UTIL_STRINGS_H_
 
 #include <cstddef>
+#include <cstdint>
 
 // count > 0: count bytes copied and terminated. count 0: an empty text (even
 // without a source). Negative count, or count > 0 without a source: nullptr.
@@ -45,5 +46,9 @@ bool isBlankChar(char c);
 // Trims spaces, tabs, carriage returns and line feeds at both ends, in place;
 // returns the first kept character.
 char* trimBlanks(char* text);
+
+// Writes the decimal digits of value to out (at least 10 bytes of room), without
+// a terminator; returns how many were written.
+size_t writeDecimal(uint32_t value, char* out);
 
 #endif  // LUMEN_UTIL_STRINGS_H_

@@ -142,18 +142,21 @@ int convertDocument(WordSettings* settings, CompoundFile* compound, FILE* input,
 int convertWord(const char* inputPath, const char* outputPath, const char* configPath,
                 const char* section) {
   if (currentWordSettings() == nullptr) wordSetUp(configPath, section);
-  WordSettings* settings = currentWordSettings();
-
   FilePtr input(openFile(inputPath, "rb"));
   if (!input) return kUnreadable;
-  CompoundPtr compound(OpenCompoundFile(input.get()));
+  return convertWordStream(currentWordSettings(), input.get(), inputPath, outputPath);
+}
+
+int convertWordStream(WordSettings* settings, FILE* input, const char* inputPath,
+                      const char* outputPath) {
+  CompoundPtr compound(OpenCompoundFile(input));
   if (!compound) return kUnreadable;
 
   WordStreams streams = findWordStreams(compound.get());
   if (streams.document < 0) return kNoDocument;
-  if (isWordEncrypted(inputPath, compound.get(), input.get(),
+  if (isWordEncrypted(inputPath, compound.get(), input,
                       static_cast<uint32_t>(streams.document))) {
     return kEncrypted;
   }
-  return convertDocument(settings, compound.get(), input.get(), streams, inputPath, outputPath);
+  return convertDocument(settings, compound.get(), input, streams, inputPath, outputPath);
 }

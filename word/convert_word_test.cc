@@ -8,33 +8,26 @@
 
 #include "tests/cfb_writer.h"
 #include "tests/test_support.h"
+#include "tests/word_writer.h"
 #include "word/fib.h"
 #include "word/word.h"
 
 namespace {
 
-void Put16(std::string* s, size_t at, uint16_t v) {
-  (*s)[at] = static_cast<char>(v & 0xFF);
-  (*s)[at + 1] = static_cast<char>(v >> 8);
-}
-void Put32(std::string* s, size_t at, uint32_t v) {
-  for (int i = 0; i < 4; ++i) (*s)[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
-}
-
 // A complex part with one 16-bit piece of `chars` characters at file position fc.
 std::string ComplexPart(uint32_t chars, uint32_t fc) {
   std::string part(1 + 4 + 16, '\0');
   part[0] = 2;
-  Put32(&part, 1, 16);
-  Put32(&part, 5, 0);
-  Put32(&part, 9, chars);
-  Put32(&part, 13 + 2, fc);
+  PokeU32(&part, 1, 16);
+  PokeU32(&part, 5, 0);
+  PokeU32(&part, 9, chars);
+  PokeU32(&part, 13 + 2, fc);
   return part;
 }
 
 struct Doc {
   std::string text = "Hello world\r";
-  uint16_t flags = 0x0200;
+  uint16_t flags = kFibTableOne;
   size_t padding = 0;  // zero bytes after the text (a large stream)
   std::string table0, table1 = "default";
   bool withDocument = true;
@@ -44,24 +37,25 @@ struct Doc {
   std::vector<std::pair<size_t, uint32_t>> fields;
 };
 
+// The shared writer's "WordDocument" (FIB and text), with the table streams and
+// FIB fields the case asks for.
 std::string Build(const Doc& doc) {
-  const uint32_t start = 0x400;
-  std::string word(start, '\0');
-  Put16(&word, 0, 0xA5EC);
-  Put16(&word, 0x0A, doc.flags);
-  word[0x13] = 0x10;
-  Put32(&word, 0x18, start);
-  Put32(&word, 0x1C, start + static_cast<uint32_t>(doc.text.size()) * (doc.eightBit ? 1 : 2));
-  for (char c : doc.text) {
-    word += c;
-    if (!doc.eightBit) word += '\0';
+  WordDescription d;
+  d.flags = doc.flags;
+  d.byte13 = 0x10;
+  if (doc.eightBit) {
+    d.pieces = {Text8(doc.text)};
+  } else {
+    std::u16string text;
+    for (char c : doc.text) text += static_cast<char16_t>(static_cast<unsigned char>(c));
+    d.pieces = {Text16(text)};
   }
-  word += std::string(doc.padding, '\0');
-  for (const auto& field : doc.fields) Put32(&word, field.first, field.second);
-  uint32_t chars = static_cast<uint32_t>(doc.text.size());
+  d.minDocumentSize = WordTextOffset(d, 1) + static_cast<uint32_t>(doc.padding);
+  WordStreamBytes built = BuildWordStreams(d);
+  for (const auto& field : doc.fields) PokeU32(&built.document, field.first, field.second);
   std::vector<CfbStream> streams;
-  if (doc.withDocument) streams.push_back({"WordDocument", word});
-  std::string table1 = doc.table1 == "default" ? ComplexPart(chars, start) : doc.table1;
+  if (doc.withDocument) streams.push_back({"WordDocument", built.document});
+  std::string table1 = doc.table1 == "default" ? built.table : doc.table1;
   if (!doc.table0.empty()) streams.push_back({"0Table", doc.table0});
   if (!table1.empty()) streams.push_back({"1Table", table1});
   streams.insert(streams.end(), doc.extra.begin(), doc.extra.end());
@@ -113,7 +107,7 @@ TEST_F(ConvertWord, ResultCodes) {
   backwards.fields = {{0x1C, 0x300}};
   Doc binPastFile;  // a paragraph page beyond the end of the file
   binPastFile.table1 = ComplexPart(12, 0x400) + std::string(12, '\0');
-  Put32(&binPastFile.table1, 21 + 8, 0x7FFF);
+  PokeU32(&binPastFile.table1, 21 + 8, 0x7FFF);
   binPastFile.fields = {{0x102, 21}, {0x106, 12}};
   const Case cases[] = {
       {"plain", plain, 0},

@@ -4,6 +4,10 @@
 #ifndef LUMEN_WORD_WORD_H_
 #define LUMEN_WORD_WORD_H_
 
+#include <cstdio>
+
+struct WordSettings;
+
 // Reads section `section` of configPath into the process-wide Word settings
 // (replacing any read before). Returns 0.
 int wordSetUp(const char* configPath, const char* section);
@@ -17,5 +21,13 @@ int wordTearDown(const char* configPath, const char* section);
 // encrypted; -8 there is no "WordDocument" stream.
 int convertWord(const char* inputPath, const char* outputPath, const char* configPath,
                 const char* section);
+
+// The conversion of convertWord once the input is open, with the given settings:
+// input is the document opened for binary reading, and inputPath names the file
+// holding the same bytes (the head shows the name, the size is taken from it, and
+// the encryption test opens it again). convertWord is this on the file it opens,
+// with the process-wide settings; a fuzz target calls it on a stream in memory.
+int convertWordStream(WordSettings* settings, FILE* input, const char* inputPath,
+                      const char* outputPath);
 
 #endif  // LUMEN_WORD_WORD_H_
