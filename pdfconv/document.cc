@@ -121,10 +121,13 @@ PdfOpenStatus openPdf(const char* path, PdfDocumentPtr* document) {
 
 std::vector<PdfProperty> pdfProperties(PdfDocument* document) {
   std::vector<PdfProperty> present;
+  // Fetched once: every fetch parses the dictionary again.
+  Object info = document->doc().getDocInfo();
+  if (!info.isDict()) return present;
   for (const char* name : {"Title", "Author", "Subject", "Keywords", "Creator", "Producer"}) {
-    std::unique_ptr<GooString> value = document->doc().getDocInfoStringEntry(name);
-    if (value) {
-      std::u16string text = infoText(*value);
+    Object value = info.dictLookup(name);
+    if (value.isString()) {
+      std::u16string text = infoText(*value.getString());
       if (!text.empty()) present.push_back({name, std::move(text)});
     }
   }
