@@ -71,7 +71,7 @@ class PdfWriter {
   CharsetId charset_;
 };
 
-void writeHead(PdfWriter* writer, const poppler::document& document, const char* input) {
+void writeHead(PdfWriter* writer, PdfDocument* document, const char* input) {
   writer->raw("<HTML>\n<HEAD>\n");
   for (const PdfProperty& property : pdfProperties(document)) {
     std::u16string value = escapeText(property.value, true);
@@ -93,18 +93,26 @@ void writeHead(PdfWriter* writer, const poppler::document& document, const char*
 
 using Clock = std::chrono::steady_clock;
 
-void writePages(PdfWriter* writer, const poppler::document& document,
-                const PdfSettings& settings, Clock::time_point deadline) {
+bool pastDeadline(void* deadline) {
+  return Clock::now() >= *static_cast<const Clock::time_point*>(deadline);
+}
+
+// A page whose reading runs past the deadline keeps its anchor, goes without
+// text, and ends the conversion.
+void writePages(PdfWriter* writer, PdfDocument* document, const PdfSettings& settings,
+                Clock::time_point deadline) {
   int count = pdfPageCount(document);
   if (count > settings.maxPages) count = settings.maxPages;
-  for (int index = 0; index < count && Clock::now() < deadline; ++index) {
+  bool stopped = false;
+  for (int index = 0; index < count && !stopped && Clock::now() < deadline; ++index) {
     std::string number = std::to_string(index + 1);
     if (settings.outputXml) {
       writer->raw("\n<page number=\"" + number + "\">\n");
     } else {
       writer->raw("\n<a name=\"Page " + number + "\"></a>\n");
     }
-    std::u16string text = escapeText(pdfPageText(document, index), false);
+    std::u16string text =
+        escapeText(pdfPageText(document, index, pastDeadline, &deadline, &stopped), false);
     size_t end = text.find_last_not_of(u" \t\n");
     text.erase(end == std::u16string::npos ? 0 : end + 1);
     writer->text(text);
@@ -146,9 +154,9 @@ int convertPdf(const char* input, const char* output, const PdfSettings& setting
     writer.raw(settings.xmlHeader);
     writer.raw("\n");
   } else {
-    writeHead(&writer, *document, input);
+    writeHead(&writer, document.get(), input);
   }
-  writePages(&writer, *document, settings, deadline);
+  writePages(&writer, document.get(), settings, deadline);
   writer.raw(settings.outputXml ? std::string_view(settings.xmlFooter)
                                 : std::string_view("\n</BODY>\n</HTML>\n"));
   return 0;

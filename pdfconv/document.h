@@ -1,4 +1,4 @@
-// PdfDocument: one PDF opened through poppler's C++ interface, with the text of
+// PdfDocument: one PDF opened through poppler's core library, with the text of
 // its information dictionary and of its pages. The rest of the plug-in sees no
 // poppler type.
 #ifndef LUMEN_PDFCONV_DOCUMENT_H_
@@ -8,9 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace poppler {
-class document;
-}
+class PdfDocument;
 
 enum class PdfOpenStatus {
   kOpened,
@@ -19,29 +17,39 @@ enum class PdfOpenStatus {
   kEncrypted,    // it needs a user password
 };
 
+// Closing the document also releases poppler's process-wide parameters when it
+// was the last one open.
 struct PdfDocumentDeleter {
-  void operator()(poppler::document* document) const;
+  void operator()(PdfDocument* document) const;
 };
-using PdfDocumentPtr = std::unique_ptr<poppler::document, PdfDocumentDeleter>;
+using PdfDocumentPtr = std::unique_ptr<PdfDocument, PdfDocumentDeleter>;
 
 // Opens the file at path; *document receives it when the result is kOpened.
+// Poppler's diagnostics are dropped, never written to standard error.
 PdfOpenStatus openPdf(const char* path, PdfDocumentPtr* document);
 
 // One entry of the information dictionary: the name written in the HTML head
 // ("Title", "Author", "Subject", "Keywords", "Creator", "Producer") and its text
-// in UTF-16. Only entries with a non-empty text are returned, in that order.
+// in UTF-16 (a text string with a byte order mark as UTF-16, any other one byte
+// a unit). Only entries with a non-empty text are returned, in that order.
 struct PdfProperty {
   const char* name;
   std::u16string value;
 };
-std::vector<PdfProperty> pdfProperties(const poppler::document& document);
+std::vector<PdfProperty> pdfProperties(PdfDocument* document);
 
-int pdfPageCount(const poppler::document& document);
-// The text of page index (0-based) in reading order, one line per text line; ""
-// for a page that cannot be read.
-std::u16string pdfPageText(const poppler::document& document, int index);
+int pdfPageCount(PdfDocument* document);
 
-// Routes poppler's diagnostics away from the host's standard error.
-void silencePoppler();
+// Asked while a page is read; true stops the page.
+using PdfStopCheck = bool (*)(void* data);
+
+// The text of page index (0-based) in reading order, one line per text line,
+// each line ending in a line feed and the page in a form feed; "" for a page that
+// cannot be read. When stop returns true while the page's content is read (it is
+// asked every few drawing operations), the page's text is left out: *stopped is
+// set and "" returned, since ordering the characters gathered so far into lines
+// can take far longer than gathering them.
+std::u16string pdfPageText(PdfDocument* document, int index, PdfStopCheck stop,
+                           void* stopData, bool* stopped);
 
 #endif  // LUMEN_PDFCONV_DOCUMENT_H_

@@ -4,13 +4,9 @@
 
 #include "config/settings_keys.h"
 #include "pdfconv/convert_pdf.h"
-#include "pdfconv/document.h"
 #include "pdfconv/settings.h"
 
-int convInit(const char*, const char*) {
-  silencePoppler();
-  return 0;
-}
+int convInit(const char*, const char*) { return 0; }
 
 // Nothing may unwind into the host: every exception ends the conversion here.
 int convConvert(const char* input, const char* output, const char* configPath,
@@ -19,7 +15,6 @@ int convConvert(const char* input, const char* output, const char* configPath,
     return kPdfUnreadable;
   }
   try {
-    silencePoppler();
     PdfSettings settings;
     ConfigFile* loaded = nullptr;
     if (configPath != nullptr && configLoad(&loaded, configPath, 0) == 0) {

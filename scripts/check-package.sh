@@ -25,7 +25,7 @@ for file in usr/bin/lumen usr/share/man/man1/lumen.1.gz; do
 done
 if [ -e build/libpdfconv.so ]; then
   [ -f "$work/root/usr/bin/libpdfconv.so" ] || fail "usr/bin/libpdfconv.so missing"
-  dpkg-deb -f "$deb" Depends | grep -q '^libpoppler-cpp' || fail "no dependency on poppler"
+  dpkg-deb -f "$deb" Depends | grep -q '^libpoppler[0-9]' || fail "no dependency on poppler"
 fi
 for file in lumen.cfg pptconv.dat pages/* tables/*.txt; do
   cmp -s "$file" "$share/$file" || fail "usr/share/lumen/$file missing or different"

@@ -10,8 +10,8 @@ packages="cmake g++ make libgtest-dev python3"
 # Packaging: the manual page is rendered by groff in the tests; dpkg-deb unpacks
 # the package in its check.
 packages="$packages groff-base dpkg"
-# The PDF plug-in (pdfconv) reads PDFs with poppler's C++ library.
-packages="$packages pkg-config libpoppler-cpp-dev"
+# The PDF plug-in (pdfconv) reads PDFs with poppler's core library.
+packages="$packages pkg-config libpoppler-dev libpoppler-private-dev"
 # The fuzz targets are built with clang, whose libFuzzer and sanitizer runtimes
 # come in their own package.
 packages="$packages clang libclang-rt-14-dev"

@@ -66,7 +66,7 @@ class PdfPlugin : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!fileIsPresent((fs::path(LUMEN_BINARY).parent_path() / LibraryName()).string())) {
-      GTEST_SKIP() << "the pdfconv plug-in was not built (poppler-cpp missing)";
+      GTEST_SKIP() << "the pdfconv plug-in was not built (poppler missing)";
     }
     writeFile(dir_.file("e4.html"), kPage4);
     writeFile(dir_.file("e5.html"), kPage5);

@@ -83,19 +83,39 @@ static std::string programDirectory() {
   return slash == std::string::npos ? std::string() : program.substr(0, slash);
 }
 
+#if defined(__SANITIZE_ADDRESS__)
+#define LUMEN_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define LUMEN_ADDRESS_SANITIZER 1
+#endif
+#endif
+
 // Lazy binding: a plug-in built on a large library (pdfconv on poppler) brings
 // some thirty libraries in, and binding every function of the ones built without
-// immediate binding costs more than a small conversion does.
+// immediate binding costs more than a small conversion does. Deep binding looks
+// the plug-in's symbols up in its own libraries first, which spares each of its
+// thousands of lookups a pass through the program's scope; the program exports
+// nothing and copies no library data, so every symbol binds where it would
+// anyway. The address sanitizer refuses it: its runtime must interpose malloc.
+int libraryFlags() {
+  int flags = RTLD_LAZY | RTLD_LOCAL;
+#if defined(RTLD_DEEPBIND) && !defined(LUMEN_ADDRESS_SANITIZER)
+  flags |= RTLD_DEEPBIND;
+#endif
+  return flags;
+}
+
 void* loadLibrary(const char* name) {
   if (name == nullptr || *name == '\0') return nullptr;
   if (std::strchr(name, '/') == nullptr) {
     std::string directory = programDirectory();
     if (!directory.empty()) {
-      void* library = dlopen((directory + "/" + name).c_str(), RTLD_LAZY | RTLD_LOCAL);
+      void* library = dlopen((directory + "/" + name).c_str(), libraryFlags());
       if (library != nullptr) return library;
     }
   }
-  return dlopen(name, RTLD_LAZY | RTLD_LOCAL);
+  return dlopen(name, libraryFlags());
 }
 
 void* findSymbol(void* library, const char* name) {
