@@ -16,7 +16,7 @@ root=$(pwd)
 export WINEPREFIX WINEARCH=win32 WINEDEBUG=-all
 
 if [ ! -x build/lumen ]; then
-  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMEN_TESTS=OFF
+  cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DLUMEN_TESTS=OFF
 fi
 cmake --build build --target lumen -j "$(nproc)" >/dev/null
 

@@ -6,7 +6,7 @@
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/install-deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
 cmake --build build -j "$(nproc)" --target lumen
 out=build/samples
 rm -rf "$out"

@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 sh scripts/install-deps.sh
 jobs=$(nproc)
 
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
 cmake --build build -j "$jobs"
 (cd build && ctest --output-on-failure -j "$jobs")
 
