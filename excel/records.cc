@@ -335,11 +335,35 @@ constexpr Dispatch kDispatch[] = {
     {kRecordSeriesText, onSeriesTextRecord},
 };
 
-Handler handlerOf(uint16_t type) {
+// Every record is looked up twice, and most workbooks are mostly records the walk
+// skips: the table is indexed by type, each slot holding 1 + the entry's position
+// (0 for none), the first entry winning where a type repeats.
+constexpr size_t kIndexedTypes = 0x1100;
+struct DispatchIndex {
+  uint8_t slot[kIndexedTypes];
+};
+
+constexpr bool allIndexed() {
   for (const Dispatch& entry : kDispatch) {
-    if (entry.type == type) return entry.handle;
+    if (entry.type >= kIndexedTypes) return false;
   }
-  return nullptr;
+  return sizeof(kDispatch) / sizeof(kDispatch[0]) < 255;
+}
+static_assert(allIndexed(), "every dispatched type must have a slot");
+
+constexpr DispatchIndex makeIndex() {
+  DispatchIndex index{};
+  for (size_t i = sizeof(kDispatch) / sizeof(kDispatch[0]); i-- > 0;) {
+    index.slot[kDispatch[i].type] = static_cast<uint8_t>(i + 1);
+  }
+  return index;
+}
+constexpr DispatchIndex kDispatchIndex = makeIndex();
+
+Handler handlerOf(uint16_t type) {
+  if (type >= kIndexedTypes) return nullptr;
+  const uint8_t slot = kDispatchIndex.slot[type];
+  return slot == 0 ? nullptr : kDispatch[slot - 1].handle;
 }
 
 }  // namespace
