@@ -1,5 +1,7 @@
 #include "excel/records.h"
 
+#include <iterator>
+
 #include "excel/numbers.h"
 #include "excel/output.h"
 #include "excel/strings.h"
@@ -347,13 +349,13 @@ constexpr bool allIndexed() {
   for (const Dispatch& entry : kDispatch) {
     if (entry.type >= kIndexedTypes) return false;
   }
-  return sizeof(kDispatch) / sizeof(kDispatch[0]) < 255;
+  return std::size(kDispatch) < 255;
 }
 static_assert(allIndexed(), "every dispatched type must have a slot");
 
 constexpr DispatchIndex makeIndex() {
   DispatchIndex index{};
-  for (size_t i = sizeof(kDispatch) / sizeof(kDispatch[0]); i-- > 0;) {
+  for (size_t i = std::size(kDispatch); i-- > 0;) {
     index.slot[kDispatch[i].type] = static_cast<uint8_t>(i + 1);
   }
   return index;
