@@ -18,14 +18,9 @@
 #include "charset/charset.h"
 #include "charset/convert.h"
 #include "charset/japanese.h"
+#include "fuzz/fuzz_scratch.h"
 
 namespace {
-
-std::string SourceTables() {
-  std::string source = __FILE__;
-  size_t fuzz = source.rfind("/fuzz/");
-  return (fuzz == std::string::npos ? std::string(".") : source.substr(0, fuzz)) + "/tables";
-}
 
 const struct {
   const char* name;
@@ -67,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint8_t* bytes = text.empty() ? nullptr : text.data();
 
   if (selector < 0x80) {
-    static const std::string shipped = SourceTables();
+    static const std::string shipped = FuzzSourceTables();
     Convert(selector % CHARSET_COUNT, second % CHARSET_COUNT, bytes, text.size(), shipped);
     for (int target : {JAPANESE_JIS, JAPANESE_EUC, JAPANESE_SJIS}) {
       std::string out;

@@ -65,6 +65,14 @@ class FuzzScratch {
   std::string directory_;
 };
 
+// The project's shipped table folder, found from this file's own path (the fuzz
+// targets run in the build tree); "./tables" when the path does not tell.
+inline std::string FuzzSourceTables() {
+  const std::string source = __FILE__;
+  const size_t fuzz = source.rfind("/fuzz/");
+  return (fuzz == std::string::npos ? std::string(".") : source.substr(0, fuzz)) + "/tables";
+}
+
 // One input, written to the file at path (for what a converter takes by name: the
 // size, the name in the head, a second open) and served from memory as a stream
 // opened for binary reading, as the converter's own open would give it.

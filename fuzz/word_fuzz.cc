@@ -3,7 +3,10 @@
 // byte pairs squeezed, and the tagged form with UTF-8 output and a small style
 // rename map. The three settings are read once from their own files, as wordSetUp
 // reads them; the input is read from memory. None of the three output sets makes
-// a conversion change its settings (only Shift-JIS output does).
+// a conversion change its settings (only Shift-JIS output does). The shipped
+// tables serve the conversions, as in a real run: they are read once, where
+// missing tables would be looked for again at every text run (the Excel target
+// takes that failure path).
 #include <cstdint>
 #include <string>
 
@@ -21,7 +24,7 @@ struct Setup {
 
   Setup() {
     const std::string renames = scratch.file("renames.txt");
-    const std::string tables = "CharsetConvTablesDirectory=" + scratch.directory() + "\n";
+    const std::string tables = "CharsetConvTablesDirectory=" + FuzzSourceTables() + "\n";
     const std::string configs[3] = {
         "[MSWord]\nOutputCharSet=ASCII\nFormatTables=1\n" + tables,
         "[MSWord]\nOutputCharSet=ASCII\nBreakTables=1\nReverseEndian=1\n" + tables,

@@ -164,25 +164,30 @@ bool LoadMiniStreamSectors(CompoundFile* compound, bool haveRoot, uint64_t fileS
   return true;
 }
 
+// The mini allocation table's values are read into one array, sized by a first
+// walk of the chain, and the list's items point into it: one allocation for the
+// table instead of one per mini unit.
 bool LoadMiniTable(CompoundFile* compound, FILE* file, uint64_t fileSize) {
   const uint64_t limit = ChainStepLimit(fileSize);
-  uint64_t steps = 0;
+  uint64_t sectors = 0;
+  for (uint32_t sector = compound->firstMiniTableSector;
+       sector != kCompoundEndOfChain && sector < compound->tableCount;
+       sector = compound->table[sector]) {
+    if (++sectors > limit) return false;
+  }
+  if (sectors == 0) return true;
+  compound->miniCells = static_cast<uint32_t*>(allocZeroed(static_cast<size_t>(sectors) * kSectorSize));
+  if (compound->miniCells == nullptr) return false;
+  uint32_t* cell = compound->miniCells;
   uint8_t block[kSectorSize];
   uint32_t sector = compound->firstMiniTableSector;
-  while (sector != kCompoundEndOfChain && sector < compound->tableCount) {
-    if (++steps > limit) return false;
+  for (uint64_t n = 0; n < sectors; ++n, sector = compound->table[sector]) {
     if (!ReadAt(file, SectorOffset(sector), block, sizeof block)) return false;
     ByteReader reader(block, sizeof block);
-    for (uint32_t i = 0; i < kCellsPerSector; ++i) {
-      auto* cell = static_cast<uint32_t*>(std::malloc(sizeof(uint32_t)));
-      if (cell == nullptr) return false;
+    for (uint32_t i = 0; i < kCellsPerSector; ++i, ++cell) {
       *cell = reader.u32At(4 * i);
-      if (PtrListAppend(compound->miniTable, cell) < 0) {
-        std::free(cell);
-        return false;
-      }
+      if (PtrListAppend(compound->miniTable, cell) < 0) return false;
     }
-    sector = compound->table[sector];
   }
   return true;
 }
@@ -272,8 +277,8 @@ void CloseCompoundFile(CompoundFile** compound) {
   std::free(c->table);
   std::free(c->entries);
   PtrListFree(c->directorySectors);
-  PtrListForEach(c->miniTable, std::free);
   PtrListFree(c->miniTable);
+  std::free(c->miniCells);
   PtrListFree(c->miniSectors);
   std::free(c);
   *compound = nullptr;
