@@ -80,11 +80,21 @@ void appendEntry(ConfigSection* section, ConfigEntry** last, char* key, char* va
   *last = entry;
 }
 
+// True when the text holds "^M", the way some editors show a carriage return. A
+// search for the caret alone is several times cheaper than one for the pair.
+bool hasCaretM(const char* text) {
+  for (const char* caret = std::strchr(text, '^'); caret != nullptr;
+       caret = std::strchr(caret + 1, '^')) {
+    if (caret[1] == 'M') return true;
+  }
+  return false;
+}
+
 void parseLine(ConfigFile* config, char* line, bool copy, ConfigSection** section,
                ConfigEntry** lastEntry) {
   line = trimBlanks(line);
   if (*line == '\0') return;
-  if (std::strstr(line, "^M") != nullptr) configReport("WARNING: ^M characters in line");
+  if (hasCaretM(line)) configReport("WARNING: ^M characters in line");
 
   if (line[0] == '[') {
     char* close = std::strchr(line, ']');

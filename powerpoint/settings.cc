@@ -1,9 +1,11 @@
 #include "powerpoint/settings.h"
 
-#include <cstring>
+#include <algorithm>
+#include <string_view>
 
 #include "config/settings_keys.h"
 #include "util/files.h"
+#include "util/memory.h"
 
 namespace {
 
@@ -13,20 +15,40 @@ CharsetId charsetOf(const std::string& name) {
 
 bool isLineEnd(char c) { return c == '\n' || c == '\r'; }
 
+size_t lineFeeds(std::string_view text) {
+  size_t count = 0;
+  for (size_t at = text.find('\n'); at != std::string_view::npos; at = text.find('\n', at + 1)) {
+    ++count;
+  }
+  return count;
+}
+
+// Bytes of one stop-list line at most; a longer line goes on as the next.
+constexpr size_t kLineBytes = 1023;
+
 }  // namespace
 
+// The file is read at once and cut into lines as fgets with a 1024-byte buffer
+// would cut it: that is what the list's meaning was written against.
 std::vector<std::string> readStopList(const char* path) {
   std::vector<std::string> lines;
-  FilePtr file(openFile(path, "rb"));
-  if (!file) return lines;
-  char line[1024];
-  while (std::fgets(line, sizeof line, file.get()) != nullptr) {
-    size_t length = std::strlen(line);
-    if (length > 0) {
-      const bool cutLast = isLineEnd(line[length - 1]);
-      const bool cutBefore = length >= 2 && isLineEnd(line[length - 2]);
-      if (cutLast) line[length - 1] = '\0';
-      if (cutBefore) line[length - 2] = '\0';
+  char* bytes = nullptr;
+  const long count = readWholeFile(path, &bytes);
+  CharPtr owner(bytes);
+  std::string_view rest(bytes, count > 0 ? static_cast<size_t>(count) : 0);
+  lines.reserve(lineFeeds(rest) + 1);
+  while (!rest.empty()) {
+    size_t take = std::min<size_t>(rest.size(), kLineBytes);
+    const size_t feed = rest.substr(0, take).find('\n');
+    if (feed != std::string_view::npos) take = feed + 1;
+    std::string_view line = rest.substr(0, take);
+    rest.remove_prefix(take);
+    line = line.substr(0, line.find('\0'));
+    const size_t length = line.size();
+    if (length >= 2 && isLineEnd(line[length - 2])) {
+      line.remove_suffix(2);
+    } else if (length > 0 && isLineEnd(line[length - 1])) {
+      line.remove_suffix(1);
     }
     lines.emplace_back(line);
   }

@@ -20,6 +20,7 @@ TEST(PptStopList, LineEndsAreCutFromTheLineAsRead) {
       {"a\n\r\n\rb\r", {"a", "", "\rb"}},  // only line feeds end lines
       // No line feed: the byte before the last is a carriage return, so both go.
       {"x\ry", {"x"}},
+      {std::string("ab\0c\r\nd", 8), {"ab", "d"}},  // a line ends at its 0 byte
       {std::string(1500, 'z') + "\n", {std::string(1023, 'z'), std::string(477, 'z')}},
       {"", {}},
   };

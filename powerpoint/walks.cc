@@ -37,7 +37,10 @@ std::string textOf(const PptSettings& settings, const PptRecord& record, const u
 
 bool isStopped(const PptSettings& settings, const std::string& text) {
   for (const std::string& entry : settings.stopList) {
-    if (text.size() >= entry.size() && std::memcmp(text.data(), entry.data(), entry.size()) == 0)
+    // Most entries differ from the text in their first byte; an empty one stops all.
+    if (text.size() < entry.size()) continue;
+    if (entry.empty()) return true;
+    if (text[0] == entry[0] && std::memcmp(text.data(), entry.data(), entry.size()) == 0)
       return true;
   }
   return false;
