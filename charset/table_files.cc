@@ -345,12 +345,15 @@ void NoteEntities(const char* directory) {
 
 constexpr uint64_t kZeros = 0x3030303030303030u;  // eight '0'
 
-// The 8 bytes at p, first byte lowest.
+// The 8 bytes at p, first byte lowest. One load of the eight: the sanitizers
+// check a byte-by-byte build of it eight times.
 inline uint64_t LoadEight(const char* p) {
-  const unsigned char* b = reinterpret_cast<const unsigned char*>(p);
-  return uint64_t{b[0]} | uint64_t{b[1]} << 8 | uint64_t{b[2]} << 16 | uint64_t{b[3]} << 24 |
-         uint64_t{b[4]} << 32 | uint64_t{b[5]} << 40 | uint64_t{b[6]} << 48 |
-         uint64_t{b[7]} << 56;
+  uint64_t word;
+  std::memcpy(&word, p, sizeof word);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+  word = __builtin_bswap64(word);
+#endif
+  return word;
 }
 
 // The number of decimal digits that begin the eight bytes (8: all are).
