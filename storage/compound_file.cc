@@ -176,7 +176,8 @@ bool LoadMiniTable(CompoundFile* compound, FILE* file, uint64_t fileSize) {
     if (++sectors > limit) return false;
   }
   if (sectors == 0) return true;
-  compound->miniCells = static_cast<uint32_t*>(allocZeroed(static_cast<size_t>(sectors) * kSectorSize));
+  compound->miniCells =
+      static_cast<uint32_t*>(allocZeroed(static_cast<size_t>(sectors) * kSectorSize));
   if (compound->miniCells == nullptr) return false;
   uint32_t* cell = compound->miniCells;
   uint8_t block[kSectorSize];
