@@ -16,6 +16,7 @@
 #include <string>
 
 #include "charset/charset.h"
+#include "charset/eight_bytes.h"
 #include "charset/japanese.h"
 #include "util/memory.h"
 #include "util/strings.h"
@@ -92,16 +93,6 @@ inline bool InEntitySet(const uint64_t* entities, uint16_t unit) {
   return ((entities[unit >> 6] >> (unit & 63)) & 1) != 0;
 }
 
-// The 8 bytes at p, first byte lowest. One load of the eight: the sanitizers
-// check a byte-by-byte build of it eight times.
-inline uint64_t LoadEight(const uint8_t* p) {
-  uint64_t word;
-  std::memcpy(&word, p, sizeof word);
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
-  word = __builtin_bswap64(word);
-#endif
-  return word;
-}
 
 // Stores value at p, first byte lowest.
 inline void StoreEight(uint64_t value, char* p) {

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "charset/charset.h"
+#include "charset/eight_bytes.h"
 #include "charset/table_store.h"
 #include "charset/table_text.h"
 #include "util/files.h"
@@ -345,16 +346,6 @@ void NoteEntities(const char* directory) {
 
 constexpr uint64_t kZeros = 0x3030303030303030u;  // eight '0'
 
-// The 8 bytes at p, first byte lowest. One load of the eight: the sanitizers
-// check a byte-by-byte build of it eight times.
-inline uint64_t LoadEight(const char* p) {
-  uint64_t word;
-  std::memcpy(&word, p, sizeof word);
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
-  word = __builtin_bswap64(word);
-#endif
-  return word;
-}
 
 // The number of decimal digits that begin the eight bytes (8: all are).
 inline int LeadingDigits(uint64_t x) {
