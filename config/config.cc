@@ -1,8 +1,11 @@
 #include "config/config.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
+#include <vector>
 
 #include "util/bounded_format.h"
 #include "util/files.h"
@@ -44,40 +47,50 @@ void reportLine(const char* prefix, const char* text, const char* suffix) {
   configReport(line);
 }
 
-// Owns a piece of text either inside the buffer (in place) or as a copy.
-char* keepPiece(char* piece, bool copy) { return copy ? dupString(piece) : piece; }
+// Where each section's entries begin in config->entries.
+using EntryStarts = std::vector<size_t>;
 
-void appendSection(ConfigFile* config, ConfigSection** last, char* name, bool copy) {
-  ConfigSection* section = static_cast<ConfigSection*>(allocZeroed(sizeof(ConfigSection)));
-  if (section == nullptr) return;
-  section->name = dupString(name);
-  section->nameUpper = upperAscii(keepPiece(name, copy));
-  section->previous = *last;
-  if (*last != nullptr) {
-    (*last)->next = section;
-  } else {
-    config->firstSection = section;
-  }
-  *last = section;
+// Copies the piece as written into the names buffer, at the piece's own offset
+// (pieces of different lines never overlap), then upper-cases the piece in place.
+char* keepName(ConfigFile* config, char* piece) {
+  char* written = config->names + (piece - config->text);
+  std::memcpy(written, piece, std::strlen(piece) + 1);
+  upperAscii(piece);
+  return written;
 }
 
-void appendEntry(ConfigSection* section, ConfigEntry** last, char* key, char* value, bool copy) {
-  ConfigEntry* entry = static_cast<ConfigEntry*>(allocZeroed(sizeof(ConfigEntry)));
-  if (entry == nullptr) return;
-  entry->key = dupString(key);
-  entry->keyUpper = upperAscii(keepPiece(key, copy));
-  if (copy) {
-    entry->value = *value != '\0' ? dupString(value) : nullptr;
-  } else {
-    entry->value = value;
+void appendSection(ConfigFile* config, EntryStarts* starts, char* name) {
+  ConfigSection section{};
+  section.name = keepName(config, name);
+  section.nameUpper = name;
+  config->sections.push_back(section);
+  starts->push_back(config->entries.size());
+}
+
+void appendEntry(ConfigFile* config, char* key, char* value, bool copy) {
+  ConfigEntry entry{};
+  entry.key = keepName(config, key);
+  entry.keyUpper = key;
+  entry.value = copy && *value == '\0' ? nullptr : value;
+  config->entries.push_back(entry);
+}
+
+// Links sections and each section's entries once the vectors no longer move.
+void linkParsed(ConfigFile* config, const EntryStarts& starts) {
+  std::vector<ConfigSection>& sections = config->sections;
+  std::vector<ConfigEntry>& entries = config->entries;
+  for (size_t s = 0; s < sections.size(); ++s) {
+    const size_t begin = starts[s];
+    const size_t end = s + 1 < sections.size() ? starts[s + 1] : entries.size();
+    sections[s].previous = s > 0 ? &sections[s - 1] : nullptr;
+    sections[s].next = s + 1 < sections.size() ? &sections[s + 1] : nullptr;
+    sections[s].firstEntry = begin < end ? &entries[begin] : nullptr;
+    for (size_t e = begin; e < end; ++e) {
+      entries[e].previous = e > begin ? &entries[e - 1] : nullptr;
+      entries[e].next = e + 1 < end ? &entries[e + 1] : nullptr;
+    }
   }
-  entry->previous = *last;
-  if (*last != nullptr) {
-    (*last)->next = entry;
-  } else {
-    section->firstEntry = entry;
-  }
-  *last = entry;
+  config->firstSection = sections.empty() ? nullptr : sections.data();
 }
 
 // True when the text holds "^M", the way some editors show a carriage return. A
@@ -90,8 +103,7 @@ bool hasCaretM(const char* text) {
   return false;
 }
 
-void parseLine(ConfigFile* config, char* line, bool copy, ConfigSection** section,
-               ConfigEntry** lastEntry) {
+void parseLine(ConfigFile* config, char* line, bool copy, EntryStarts* starts) {
   line = trimBlanks(line);
   if (*line == '\0') return;
   if (hasCaretM(line)) configReport("WARNING: ^M characters in line");
@@ -100,24 +112,35 @@ void parseLine(ConfigFile* config, char* line, bool copy, ConfigSection** sectio
     char* close = std::strchr(line, ']');
     if (close == nullptr) return;
     *close = '\0';
-    appendSection(config, section, trimBlanks(line + 1), copy);
-    *lastEntry = nullptr;
+    appendSection(config, starts, trimBlanks(line + 1));
     return;
   }
-  if (*section == nullptr || !isKeyStart(line[0])) return;
+  if (config->sections.empty() || !isKeyStart(line[0])) return;
   char* equals = std::strchr(line, '=');
   if (equals == nullptr) return;
   *equals = '\0';
   char* key = trimBlanks(line);
   char* value = equals + 1;
   while (isBlankChar(*value)) ++value;
-  appendEntry(*section, lastEntry, key, value, copy);
+  appendEntry(config, key, value, copy);
+}
+
+// Each entry needs a '=' of its own, so their count bounds the entries.
+size_t countEquals(const char* text, size_t size) {
+  size_t count = 0;
+  const char* end = text + size;
+  for (const char* p = text; (p = static_cast<const char*>(std::memchr(p, '=', end - p)));
+       ++p) {
+    ++count;
+  }
+  return count;
 }
 
 // Cuts the text into lines at every CR and LF and parses each one.
-void parseText(ConfigFile* config, bool copy) {
-  ConfigSection* section = nullptr;
-  ConfigEntry* lastEntry = nullptr;
+void parseText(ConfigFile* config, size_t size, bool copy) {
+  constexpr size_t kMostReserved = 4096;
+  config->entries.reserve(std::min(countEquals(config->text, size), kMostReserved));
+  EntryStarts starts;
   char* p = config->text;
   while (*p != '\0') {
     while (*p == '\r' || *p == '\n') ++p;
@@ -125,8 +148,9 @@ void parseText(ConfigFile* config, bool copy) {
     char* line = p;
     p += std::strcspn(p, "\r\n");
     if (*p != '\0') *p++ = '\0';
-    parseLine(config, line, copy, &section, &lastEntry);
+    parseLine(config, line, copy, &starts);
   }
+  linkParsed(config, starts);
 }
 
 // One attempt at reading the whole file under the lock: 0 with *text (size + 2
@@ -201,29 +225,10 @@ void writeUsedEntriesReport(ConfigFile* config) {
 }
 
 void releaseConfig(ConfigFile* config) {
-  const bool copies = config->stringsInBuffer == 0;
-  ConfigSection* section = config->firstSection;
-  while (section != nullptr) {
-    ConfigEntry* entry = section->firstEntry;
-    while (entry != nullptr) {
-      ConfigEntry* next = entry->next;
-      std::free(entry->key);
-      if (copies) {
-        std::free(entry->keyUpper);
-        std::free(entry->value);
-      }
-      std::free(entry);
-      entry = next;
-    }
-    ConfigSection* next = section->next;
-    std::free(section->name);
-    if (copies) std::free(section->nameUpper);
-    std::free(section);
-    section = next;
-  }
   std::free(config->path);
+  std::free(config->names);
   std::free(config->text);
-  std::free(config);
+  delete config;
 }
 
 int loadOnce(ConfigFile** result, const char* path, int flags) {
@@ -236,23 +241,25 @@ int loadOnce(ConfigFile** result, const char* path, int flags) {
   }
   if (status != 0) return status;
 
-  ConfigFile* config = static_cast<ConfigFile*>(allocZeroed(sizeof(ConfigFile)));
+  char* names = static_cast<char*>(std::malloc(static_cast<size_t>(count) + 2));
+  ConfigFile* config = names != nullptr ? new (std::nothrow) ConfigFile{} : nullptr;
   if (config == nullptr) {
+    std::free(names);
     std::free(text);
     return -1;
   }
   config->text = text;
+  config->names = names;
   config->size = count > INT32_MAX ? INT32_MAX : static_cast<int32_t>(count);
   config->path = dupString(path);
   const bool copy = (flags & CONFIG_COPY_STRINGS) != 0;
-  config->stringsInBuffer = copy ? 0 : 1;
   if (flags & CONFIG_SCRAMBLED) {
     config->scrambled = 1;
     for (long i = 0; i < count; ++i) text[i] = static_cast<char>(text[i] ^ kConfigScrambleKey);
   }
   // The first byte decides whether the file is scrambled; parsing cuts the text.
   const unsigned char first = static_cast<unsigned char>(text[0]);
-  parseText(config, copy);
+  parseText(config, static_cast<size_t>(count), copy);
   if (!copy) configGetBool(config, "ConfigHelp", "ListDefaults", &config->listDefaults, 0);
   *result = config;
   return looksScrambled(first) ? 1 : 0;

@@ -7,16 +7,20 @@
 #define LUMEN_CONFIG_CONFIG_H_
 
 #include <cstdint>
+#include <vector>
 
 // Load flags.
-constexpr int CONFIG_COPY_STRINGS = 0x01;  // names, keys and values are copies; "" is absent
+constexpr int CONFIG_COPY_STRINGS = 0x01;  // an empty value counts as absent
 constexpr int CONFIG_SCRAMBLED = 0x02;     // every byte XORed with kConfigScrambleKey
 constexpr unsigned char kConfigScrambleKey = 0xC3;
 
+// Sections and entries point into the file's text, which parsing cuts up in place;
+// names and keys as written point into a second buffer, since the text's copies
+// are upper-cased for matching.
 struct ConfigEntry {
   char* keyUpper;
-  char* key;    // as written; always a separate copy
-  char* value;  // may be nullptr (an empty value in copy mode)
+  char* key;
+  char* value;  // nullptr for an empty value under CONFIG_COPY_STRINGS
   int used;
   ConfigEntry* previous;
   ConfigEntry* next;
@@ -24,7 +28,7 @@ struct ConfigEntry {
 
 struct ConfigSection {
   char* nameUpper;
-  char* name;  // as written; always a separate copy
+  char* name;
   ConfigEntry* firstEntry;
   ConfigSection* previous;
   ConfigSection* next;
@@ -32,11 +36,13 @@ struct ConfigSection {
 
 struct ConfigFile {
   int32_t size;
-  int stringsInBuffer;
   int scrambled;
-  char* text;  // the whole file, unscrambled, plus two 0 bytes; cut up in place
+  char* text;   // the whole file, unscrambled, plus two 0 bytes; cut up in place
+  char* names;  // same length as text; names and keys as written, at their offsets
   char* path;
   ConfigSection* firstSection;
+  std::vector<ConfigSection> sections;  // in file order, linked once parsing is done
+  std::vector<ConfigEntry> entries;     // in file order; a section's are adjacent
   int listDefaults;
   ConfigSection* lastFound;     // last section found under a name other than DEFAULT
   ConfigSection* defaultFound;  // the section found under the name DEFAULT

@@ -50,14 +50,16 @@ long readStreamWhole(FILE* stream, char** result) {
   long size = streamSize(stream);
   size_t wanted = static_cast<size_t>(size) + 2;
   // One byte more than is read, so that a stream holding more than its measured
-  // size (a file that grew meanwhile, a device) still ends in a 0.
-  char* block = static_cast<char*>(allocZeroed(wanted + 1));
+  // size (a file that grew meanwhile, a device) still ends in a 0. Only the bytes
+  // fread leaves are zeroed: zeroing all first is a second pass over a large file.
+  char* block = static_cast<char*>(std::malloc(wanted + 1));
   if (block == nullptr) return 0;
   size_t count = std::fread(block, 1, wanted, stream);
   if (count == 0) {
     std::free(block);
     return 0;
   }
+  std::memset(block + count, 0, wanted + 1 - count);
   *result = block;
   return static_cast<long>(count);
 }
