@@ -1,13 +1,17 @@
 #!/usr/bin/env python3
 """Whole runs of lumen next to its peer on each document: instructions, wall time, faults.
 
-Usage: bench/compare.py [--runs N] [--lumen build/lumen] [--no-callgrind] DOC_OR_FOLDER...
+Usage: bench/compare.py [--runs N] [--lumen build/lumen] [--no-callgrind] [--peer-to-null]
+                        DOC_OR_FOLDER...
 
 For every document (folders are searched for .doc, .xls, .ppt and .pdf files) lumen
 runs with the shipped lumen.cfg (ASCII output, tables/) and with the same file set to
 UTF8 output, and the peer of its kind runs on it: catdoc (.doc), xls2csv (.xls),
-catppt (.ppt), pdftotext (.pdf), all writing UTF-8 to /dev/null. /bin/true is the
-floor that process start-up sets. Reported per command:
+catppt (.ppt), pdftotext (.pdf), all writing UTF-8. Each writes a new file in one
+scratch folder, lumen its output file and the peer its standard output, since
+creating a file costs a fixed share of a small run (about 0.14 ms on ext4 here);
+--peer-to-null sends the peer's output to /dev/null instead. /bin/true is the floor
+that process start-up sets. Reported per command:
 
   Minstr  instructions of the whole process as valgrind's callgrind counts them
           (deterministic, so comparable on a busy machine)
@@ -55,19 +59,22 @@ def utf8_setup(scratch):
     text = open(os.path.join(ROOT, "lumen.cfg"), encoding="latin-1").read()
     text = re.sub(r"(?im)^OutputCharSet=.*$", "OutputCharSet=UTF8", text)
     open(os.path.join(folder, "lumen.cfg"), "w", encoding="latin-1").write(text)
-    for name in ("pages", "tables"):
+    for name in ("pages", "tables", "pptconv.dat"):
         os.symlink(os.path.join(ROOT, name), os.path.join(folder, name))
     return folder
 
 
-def run_once(command, cwd, output):
-    """Wall seconds and minor faults of one run. The output file is removed first
+def run_once(command, cwd, output, stdout):
+    """Wall seconds and minor faults of one run. The output files are removed first
     (untimed): a host writes a new file per document, and truncating the previous
     one would time the file system's flush rather than the program."""
-    if output and os.path.exists(output):
-        os.unlink(output)
-    actions = [(os.POSIX_SPAWN_OPEN, 1, os.devnull, os.O_WRONLY, 0),
-               (os.POSIX_SPAWN_OPEN, 2, os.devnull, os.O_WRONLY, 0)]
+    for path in (output, stdout):
+        if path and os.path.exists(path):
+            os.unlink(path)
+    to_file = (stdout, os.O_WRONLY | os.O_CREAT | os.O_TRUNC, 0o644)
+    to_null = (os.devnull, os.O_WRONLY, 0)
+    actions = [(os.POSIX_SPAWN_OPEN, 1, *(to_file if stdout else to_null)),
+               (os.POSIX_SPAWN_OPEN, 2, *to_null)]
     os.chdir(cwd)
     start = time.perf_counter()
     pid = os.posix_spawnp(command[0], command, os.environ, file_actions=actions)
@@ -87,16 +94,16 @@ def instructions(command, cwd, output, scratch):
 
 
 def measure(commands, runs, scratch, with_callgrind):
-    """commands: (label, argv, cwd, output). Returns label -> (instr, ms, faults)."""
+    """commands: (label, argv, cwd, output, stdout). Returns label -> (instr, ms, faults)."""
     walls = {label: [] for label, *_ in commands}
     faults = {}
     for _ in range(runs):
-        for label, argv, cwd, output in commands:
-            wall, fault = run_once(argv, cwd, output)
+        for label, argv, cwd, output, stdout in commands:
+            wall, fault = run_once(argv, cwd, output, stdout)
             walls[label].append(wall)
             faults[label] = min(faults.get(label, fault), fault)
     result = {}
-    for label, argv, cwd, output in commands:
+    for label, argv, cwd, output, _ in commands:
         count = instructions(argv, cwd, output, scratch) if with_callgrind else -1
         result[label] = (count, statistics.median(walls[label]) * 1000, faults[label])
     return result
@@ -107,6 +114,7 @@ def main():
     parser.add_argument("--runs", type=int, default=21)
     parser.add_argument("--lumen", default=os.path.join(ROOT, "build", "lumen"))
     parser.add_argument("--no-callgrind", action="store_true")
+    parser.add_argument("--peer-to-null", action="store_true")
     parser.add_argument("paths", nargs="*")
     args = parser.parse_args()
     lumen = os.path.abspath(args.lumen)
@@ -116,7 +124,8 @@ def main():
     with tempfile.TemporaryDirectory() as scratch:
         utf8 = utf8_setup(scratch)
         out = os.path.join(scratch, "out.html")
-        floor = measure([("true", ["/bin/true"], ROOT, None)], args.runs, scratch,
+        peer_out = os.path.join(scratch, "peer.txt")
+        floor = measure([("true", ["/bin/true"], ROOT, None, None)], args.runs, scratch,
                         with_callgrind)["true"]
         print(f"{'document':44} {'KB':>6} | {'lumen ASCII':^20} | {'lumen UTF8':^20} | "
               f"{'peer':^29}")
@@ -131,11 +140,11 @@ def main():
         print(f"{'/bin/true':44} {'':>6} | {cells(floor)} |")
         for doc in docs:
             peer = PEERS.get(os.path.splitext(doc)[1].lower())
-            commands = [("ascii", [lumen, doc, out], ROOT, out),
-                        ("utf8", [lumen, doc, out], utf8, out)]
+            commands = [("ascii", [lumen, doc, out], ROOT, out, None),
+                        ("utf8", [lumen, doc, out], utf8, out, None)]
             if peer and shutil.which(peer[0]):
                 commands.append(("peer", [a.replace("{input}", doc) for a in peer],
-                                 os.path.dirname(doc), None))
+                                 os.path.dirname(doc), None, None if args.peer_to_null else peer_out))
             got = measure(commands, args.runs, scratch, with_callgrind)
             name = os.path.relpath(doc, os.path.dirname(os.path.dirname(doc)))
             line = (f"{name[-44:]:44} {os.path.getsize(doc) // 1024:6d} | "

@@ -91,7 +91,7 @@ void UnloadCharsetTables() {
   for (bool& loaded : t.familyLoaded) loaded = false;
   t.macRomanLoaded = false;
   t.entitiesLoaded = false;
-  t.entitiesPending = false;
+  DropPendingEntities();
   t.big5Loaded = false;
 }
 

@@ -240,8 +240,12 @@ int LoadSingleByteFamily(const SingleByteFamily& family, const char* directory) 
     }
   }
   std::string mainPath = TablePath(directory, family.files[0].name);
-  if (family.family == CHARSET_ASCII) ProvideAsciiFile(directory, mainPath);
-  int status = ReadSingleByteFile(mainPath, family.files[0].members) ? 0 : -3;
+  bool read = ReadSingleByteFile(mainPath, family.files[0].members);
+  if (!read && family.family == CHARSET_ASCII) {
+    ProvideAsciiFile(directory, mainPath);
+    read = ReadSingleByteFile(mainPath, family.files[0].members);
+  }
+  int status = read ? 0 : -3;
   for (int f = 1; f < 3; ++f) {
     if (family.files[f].name == nullptr) continue;
     ReadSingleByteFile(TablePath(directory, family.files[f].name), family.files[f].members);
@@ -318,8 +322,8 @@ int LoadDoubleByteFamily(int family, const char* directory) {
   return 0;
 }
 
-// Path of the entity file found at a family load and not read yet.
-std::string g_pendingEntityFile;
+// The entity file found at a family load and not read yet, kept open from then.
+FilePtr g_pendingEntityFile;
 
 void ClearEntities() {
   TableStore& t = Tables();
@@ -338,8 +342,8 @@ void NoteEntities(const char* directory) {
   TableStore& t = Tables();
   std::string path = TablePath(directory, kEntityFile);
   ClearEntities();
-  if (!FilePtr(openFile(path.c_str(), "rb"))) return;
-  g_pendingEntityFile = std::move(path);
+  g_pendingEntityFile.reset(openFile(path.c_str(), "rb"));
+  if (!g_pendingEntityFile) return;
   t.entitiesLoaded = true;
   t.entitiesPending = true;
 }
@@ -643,12 +647,17 @@ void ScanEntities(TableReader* file, uint64_t* set) {
 
 }  // namespace
 
+void DropPendingEntities() {
+  Tables().entitiesPending = false;
+  g_pendingEntityFile.reset();
+}
+
 void ReadPendingEntities() {
   TableStore& t = Tables();
   if (!t.entitiesPending) return;
   t.entitiesPending = false;
   ClearEntities();
-  TableReader file(g_pendingEntityFile);
+  TableReader file(std::move(g_pendingEntityFile));
   if (!file.open()) return;
   t.entitiesWritten = true;
   ScanEntities(&file, t.entities);

@@ -45,5 +45,7 @@ bool ReadForwardTable(const std::string& path, uint16_t* forward);
 
 // Reads the entity file noted at a family load, when one is pending.
 void ReadPendingEntities();
+// Closes the entity file noted and not read; the set stays unread.
+void DropPendingEntities();
 
 #endif  // LUMEN_CHARSET_TABLE_STORE_H_

@@ -42,7 +42,9 @@ bool LineSplitter::Next(std::string_view* line) {
   return true;
 }
 
-TableReader::TableReader(const std::string& path) : file_(openFile(path.c_str(), "rb")) {
+TableReader::TableReader(const std::string& path) : TableReader(FilePtr(openFile(path.c_str(), "rb"))) {}
+
+TableReader::TableReader(FilePtr file) : file_(std::move(file)) {
   if (!file_) return;
   // The window is the only buffer: reads go straight into it.
   std::setvbuf(file_.get(), nullptr, _IONBF, 0);
@@ -55,9 +57,11 @@ std::string_view TableReader::Window(size_t wanted) {
     end_ -= pos_;
     pos_ = 0;
     while (end_ < kWindow && !eof_) {
-      size_t count = std::fread(buffer_.get() + end_, 1, kWindow - end_, file_.get());
+      const size_t wanted = kWindow - end_;
+      size_t count = std::fread(buffer_.get() + end_, 1, wanted, file_.get());
       end_ += count;
-      if (count == 0) eof_ = true;
+      // fread stops short only at the end of the file or on an error.
+      if (count < wanted) eof_ = true;
     }
   }
   if (!file_) return std::string_view();

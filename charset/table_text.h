@@ -56,6 +56,7 @@ class LineSplitter {
 class TableReader {
  public:
   explicit TableReader(const std::string& path);
+  explicit TableReader(FilePtr file);
   bool open() const { return file_ != nullptr; }
   bool Next(size_t capacity, std::string_view* line);
 

@@ -46,6 +46,7 @@ int tryLockWholeFile(FILE* stream);
 // File attributes.
 int pathIsDirectory(const char* path);   // 1 for an accessible directory
 int streamIsDirectory(FILE* stream);     // 1 when an open stream is a directory
+long long streamFileSize(FILE* stream);  // size of an open regular file, or -1
 int pathExistsStat(const char* path);    // 1 when stat succeeds
 long long pathStatSize(const char* path);  // stat size, or -1
 int makeOneDirectory(const char* path);  // 0 on success, -1 on failure

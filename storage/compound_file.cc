@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "util/byte_reader.h"
+#include "util/files.h"
 #include "util/memory.h"
 #include "util/strings.h"
 
@@ -223,11 +224,12 @@ CompoundFile* OpenCompoundFile(FILE* file) {
   if (file == nullptr) return nullptr;
   ReadBudget = 0;
 
-  if (std::fseek(file, 0, SEEK_END) != 0) return nullptr;
-  long end = std::ftell(file);
-  if (end < 0) return nullptr;
-  const uint64_t fileSize = static_cast<uint64_t>(end);
+  // A stream that cannot seek cannot be read at sector offsets.
   if (std::fseek(file, 0, SEEK_SET) != 0) return nullptr;
+  // 0 also for a file too large to measure, which cannot hold a header either way.
+  const long end = streamSize(file);
+  if (end <= 0) return nullptr;
+  const uint64_t fileSize = static_cast<uint64_t>(end);
 
   CompoundPtr compound(static_cast<CompoundFile*>(allocZeroed(sizeof(CompoundFile))));
   if (!compound) return nullptr;

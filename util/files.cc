@@ -1,5 +1,6 @@
 #include "util/files.h"
 
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -25,6 +26,10 @@ int closeFile(FILE* stream) {
 
 long streamSize(FILE* stream) {
   if (stream == nullptr) return 0;
+  // A regular file's size is known without seeking to its end, which makes the
+  // C library read the file's last block.
+  long long known = streamFileSize(stream);
+  if (known >= 0) return known > LONG_MAX ? 0 : static_cast<long>(known);
   long here = std::ftell(stream);
   if (std::fseek(stream, 0, SEEK_END) != 0) return 0;
   long size = std::ftell(stream);

@@ -177,6 +177,13 @@ int streamIsDirectory(FILE* stream) {
   return S_ISDIR(info.st_mode) ? 1 : 0;
 }
 
+long long streamFileSize(FILE* stream) {
+  if (stream == nullptr) return -1;
+  struct stat info;
+  if (fstat(fileno(stream), &info) != 0 || !S_ISREG(info.st_mode)) return -1;
+  return static_cast<long long>(info.st_size);
+}
+
 int pathExistsStat(const char* path) {
   if (path == nullptr || *path == '\0') return 0;
   struct stat info;

@@ -115,6 +115,13 @@ int pathIsDirectory(const char* path) {
 // Windows never opens a directory as a stream.
 int streamIsDirectory(FILE*) { return 0; }
 
+long long streamFileSize(FILE* stream) {
+  if (stream == nullptr) return -1;
+  struct _stati64 info;
+  if (_fstati64(_fileno(stream), &info) != 0 || (info.st_mode & _S_IFMT) != _S_IFREG) return -1;
+  return static_cast<long long>(info.st_size);
+}
+
 int pathExistsStat(const char* path) {
   if (path == nullptr || *path == '\0') return 0;
   struct _stat info;
