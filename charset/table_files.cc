@@ -85,13 +85,6 @@ bool ParsePairLine(std::string_view line, int64_t* left, int64_t* right) {
   return true;
 }
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 // "0x" and one to four hexadecimal digits at text[*at], up to the byte `after`,
 // which is passed over too.
 bool TakeHexField(std::string_view text, char after, size_t* at, int64_t* value) {
@@ -102,8 +95,8 @@ bool TakeHexField(std::string_view text, char after, size_t* at, int64_t* value)
   int64_t result = 0;
   size_t first = i + 2;
   for (i = first; i < text.size() && i < first + 4; ++i) {
-    int digit = HexDigit(text[i]);
-    if (digit < 0) break;
+    int digit = DigitValue(text[i]);
+    if (digit >= 16) break;
     result = result * 16 + digit;
   }
   if (i == first || i >= text.size() || text[i] != after) return false;

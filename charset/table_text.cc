@@ -76,26 +76,6 @@ bool TableReader::Next(size_t capacity, std::string_view* line) {
   return true;
 }
 
-namespace {
-
-// The value of each byte as a digit of any base up to 36; 99 for no digit.
-struct DigitTable {
-  uint8_t value[256];
-  constexpr DigitTable() : value() {
-    for (int c = 0; c < 256; ++c) {
-      value[c] = c >= '0' && c <= '9'   ? static_cast<uint8_t>(c - '0')
-                 : c >= 'a' && c <= 'z' ? static_cast<uint8_t>(c - 'a' + 10)
-                 : c >= 'A' && c <= 'Z' ? static_cast<uint8_t>(c - 'A' + 10)
-                                        : 99;
-    }
-  }
-};
-constexpr DigitTable kDigits;
-
-inline int DigitValue(char c) { return kDigits.value[static_cast<unsigned char>(c)]; }
-
-}  // namespace
-
 size_t ParseInteger(std::string_view text, int base, int64_t* value) {
   constexpr int64_t kLimit = int64_t{1} << 40;
   *value = 0;

@@ -79,6 +79,23 @@ class TableReader {
   bool eof_ = false;
 };
 
+// The value of each byte as a digit of any base up to 36; 99 for no digit.
+// DigitValue(c) < 16 tells a hexadecimal digit.
+struct DigitTable {
+  uint8_t value[256];
+  constexpr DigitTable() : value() {
+    for (int c = 0; c < 256; ++c) {
+      value[c] = c >= '0' && c <= '9'   ? static_cast<uint8_t>(c - '0')
+                 : c >= 'a' && c <= 'z' ? static_cast<uint8_t>(c - 'a' + 10)
+                 : c >= 'A' && c <= 'Z' ? static_cast<uint8_t>(c - 'A' + 10)
+                                        : 99;
+    }
+  }
+};
+inline constexpr DigitTable kDigits;
+
+inline int DigitValue(char c) { return kDigits.value[static_cast<unsigned char>(c)]; }
+
 // Parses an integer at the start of text as strtol does: leading blanks, an
 // optional sign, then digits of base 10, 16 (an optional "0x" prefix) or 0
 // (automatic: "0x" hexadecimal, a leading 0 octal, else decimal), up to the first

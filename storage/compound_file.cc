@@ -336,10 +336,13 @@ bool CopyStreamRange(CompoundFile* compound, FILE* file, uint32_t entry, uint32_
     pending = 0;
     return true;
   };
+  // The mini table's list points into miniCells in order, so the array serves.
+  const uint32_t* nextOf = mini ? compound->miniCells : compound->table;
+  // Every unit but the last is whole, so this counts the units walked; a chain
+  // with more units than its table has cells has met a loop.
+  uint64_t walked = pos / unitSize;
   while (unit != kCompoundEndOfChain && pos < end) {
-    // Every unit but the last is whole, so this is the number of units walked; a
-    // chain with more units than its table has cells has met a loop.
-    if (pos / unitSize >= tableCount) return false;
+    if (walked++ >= tableCount) return false;
     compound->cursorValid = 1;
     compound->cursorEntry = entry;
     compound->cursorPos = static_cast<uint32_t>(pos);
@@ -377,8 +380,7 @@ bool CopyStreamRange(CompoundFile* compound, FILE* file, uint32_t entry, uint32_
     }
     pos += extent;
     if (unit >= tableCount) return false;
-    unit = mini ? *static_cast<const uint32_t*>(PtrListGet(compound->miniTable, unit))
-                : compound->table[unit];
+    unit = nextOf[unit];
   }
   if (!readPending()) return false;
   return pos >= end;
