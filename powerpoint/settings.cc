@@ -30,12 +30,13 @@ constexpr size_t kLineBytes = 1023;
 
 // The file is read at once and cut into lines as fgets with a 1024-byte buffer
 // would cut it: that is what the list's meaning was written against.
-std::vector<std::string> readStopList(const char* path) {
-  std::vector<std::string> lines;
+StopList readStopList(const char* path) {
+  StopList list;
   char* bytes = nullptr;
   const long count = readWholeFile(path, &bytes);
-  CharPtr owner(bytes);
+  list.text.reset(bytes);
   std::string_view rest(bytes, count > 0 ? static_cast<size_t>(count) : 0);
+  std::vector<std::string_view>& lines = list.lines;
   lines.reserve(lineFeeds(rest) + 1);
   while (!rest.empty()) {
     size_t take = std::min<size_t>(rest.size(), kLineBytes);
@@ -50,9 +51,9 @@ std::vector<std::string> readStopList(const char* path) {
     } else if (length > 0 && isLineEnd(line[length - 1])) {
       line.remove_suffix(1);
     }
-    lines.emplace_back(line);
+    lines.push_back(line);
   }
-  return lines;
+  return list;
 }
 
 void readPptSettings(ConfigFile* config, const char* section, PptSettings* settings) {

@@ -3,17 +3,25 @@
 #define LUMEN_POWERPOINT_SETTINGS_H_
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "charset/charset.h"
+#include "util/memory.h"
 
 struct ConfigFile;
+
+// The lines of a stop list file; they point into its text, which the list keeps.
+struct StopList {
+  CharPtr text;
+  std::vector<std::string_view> lines;
+};
 
 struct PptSettings {
   std::string tablesDirectory;                // CharsetConvTablesDirectory (".")
   CharsetId outputCharset = CHARSET_ASCII;    // OutputCharSet ("ASCII"); 0 when empty
   CharsetId fileNameCharset = CHARSET_ASCII;  // FileNameFromCharSet (the OutputCharSet text)
-  std::vector<std::string> stopList;          // lines of the StopList file ("pptconv.dat")
+  StopList stopList;                          // the StopList file ("pptconv.dat")
   bool outputXml = false;                     // OutputXML (false)
   // Read only in XML mode.
   std::string documentTag = "document";  // DocumentTag
@@ -38,6 +46,6 @@ void readPptSettings(ConfigFile* config, const char* section, PptSettings* setti
 // (a longer one goes on as the next line), and ends at its first 0 byte. Of a line
 // read, the last byte is cut when it is a line feed or carriage return, and so,
 // independently, is the byte before it; cutting the one before also drops the last.
-std::vector<std::string> readStopList(const char* path);
+StopList readStopList(const char* path);
 
 #endif  // LUMEN_POWERPOINT_SETTINGS_H_

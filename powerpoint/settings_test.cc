@@ -26,9 +26,10 @@ TEST(PptStopList, LineEndsAreCutFromTheLineAsRead) {
   };
   for (const Case& c : cases) {
     writeFile(path, c.file);
-    EXPECT_EQ(readStopList(path.c_str()), c.lines) << c.file;
+    const StopList list = readStopList(path.c_str());
+    EXPECT_EQ(std::vector<std::string>(list.lines.begin(), list.lines.end()), c.lines) << c.file;
   }
-  EXPECT_TRUE(readStopList(dir.file("missing").c_str()).empty());
+  EXPECT_TRUE(readStopList(dir.file("missing").c_str()).lines.empty());
 }
 
 }  // namespace

@@ -36,7 +36,7 @@ std::string textOf(const PptSettings& settings, const PptRecord& record, const u
 }
 
 bool isStopped(const PptSettings& settings, const std::string& text) {
-  for (const std::string& entry : settings.stopList) {
+  for (std::string_view entry : settings.stopList.lines) {
     // Most entries differ from the text in their first byte; an empty one stops all.
     if (text.size() < entry.size()) continue;
     if (entry.empty()) return true;
