@@ -50,27 +50,16 @@ void reportLine(const char* prefix, const char* text, const char* suffix) {
 // Where each section's entries begin in config->entries.
 using EntryStarts = std::vector<size_t>;
 
-// Copies the piece as written into the names buffer, at the piece's own offset
-// (pieces of different lines never overlap), then upper-cases the piece in place.
-char* keepName(ConfigFile* config, char* piece) {
-  char* written = config->names + (piece - config->text);
-  std::memcpy(written, piece, std::strlen(piece) + 1);
-  upperAscii(piece);
-  return written;
-}
-
 void appendSection(ConfigFile* config, EntryStarts* starts, char* name) {
   ConfigSection section{};
-  section.name = keepName(config, name);
-  section.nameUpper = name;
+  section.name = name;
   config->sections.push_back(section);
   starts->push_back(config->entries.size());
 }
 
 void appendEntry(ConfigFile* config, char* key, char* value, bool copy) {
   ConfigEntry entry{};
-  entry.key = keepName(config, key);
-  entry.keyUpper = key;
+  entry.key = key;
   entry.value = copy && *value == '\0' ? nullptr : value;
   config->entries.push_back(entry);
 }
@@ -180,13 +169,13 @@ ConfigSection* findSection(ConfigFile* config, const char* name) {
   if (wanted.empty()) return nullptr;
   const bool isDefault = wanted == "DEFAULT";
   if (isDefault && config->defaultFound != nullptr) return config->defaultFound;
-  if (!isDefault && config->lastFound != nullptr && wanted == config->lastFound->nameUpper) {
+  if (!isDefault && config->lastFound != nullptr && equalsIgnoreCase(config->lastFound->name, wanted.c_str())) {
     return config->lastFound;
   }
   ConfigSection* start = config->walkStart != nullptr ? config->walkStart : config->firstSection;
   ConfigSection* section = start;
   while (section != nullptr) {
-    if (wanted == section->nameUpper) {
+    if (equalsIgnoreCase(section->name, wanted.c_str())) {
       if (isDefault) {
         config->defaultFound = section;
       } else {
@@ -204,7 +193,7 @@ ConfigSection* findSection(ConfigFile* config, const char* name) {
 ConfigEntry* findEntry(ConfigSection* section, const std::string& key) {
   if (section == nullptr || key.empty()) return nullptr;
   for (ConfigEntry* entry = section->firstEntry; entry != nullptr; entry = entry->next) {
-    if (key == entry->keyUpper) return entry;
+    if (equalsIgnoreCase(entry->key, key.c_str())) return entry;
   }
   return nullptr;
 }
@@ -226,7 +215,6 @@ void writeUsedEntriesReport(ConfigFile* config) {
 
 void releaseConfig(ConfigFile* config) {
   std::free(config->path);
-  std::free(config->names);
   std::free(config->text);
   delete config;
 }
@@ -241,15 +229,12 @@ int loadOnce(ConfigFile** result, const char* path, int flags) {
   }
   if (status != 0) return status;
 
-  char* names = static_cast<char*>(std::malloc(static_cast<size_t>(count) + 2));
-  ConfigFile* config = names != nullptr ? new (std::nothrow) ConfigFile{} : nullptr;
+  ConfigFile* config = new (std::nothrow) ConfigFile{};
   if (config == nullptr) {
-    std::free(names);
     std::free(text);
     return -1;
   }
   config->text = text;
-  config->names = names;
   config->size = count > INT32_MAX ? INT32_MAX : static_cast<int32_t>(count);
   config->path = dupString(path);
   const bool copy = (flags & CONFIG_COPY_STRINGS) != 0;

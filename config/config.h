@@ -15,10 +15,8 @@ constexpr int CONFIG_SCRAMBLED = 0x02;     // every byte XORed with kConfigScram
 constexpr unsigned char kConfigScrambleKey = 0xC3;
 
 // Sections and entries point into the file's text, which parsing cuts up in place;
-// names and keys as written point into a second buffer, since the text's copies
-// are upper-cased for matching.
+// names and keys stay as written and are matched without regard to ASCII case.
 struct ConfigEntry {
-  char* keyUpper;
   char* key;
   char* value;  // nullptr for an empty value under CONFIG_COPY_STRINGS
   int used;
@@ -27,7 +25,6 @@ struct ConfigEntry {
 };
 
 struct ConfigSection {
-  char* nameUpper;
   char* name;
   ConfigEntry* firstEntry;
   ConfigSection* previous;
@@ -38,7 +35,6 @@ struct ConfigFile {
   int32_t size;
   int scrambled;
   char* text;   // the whole file, unscrambled, plus two 0 bytes; cut up in place
-  char* names;  // same length as text; names and keys as written, at their offsets
   char* path;
   ConfigSection* firstSection;
   std::vector<ConfigSection> sections;  // in file order, linked once parsing is done
