@@ -26,12 +26,14 @@ void convertWithPages(const char* input, const char* output) {
     configGetString(config, "Configuration", kPageKeys[i], &pages[i], kPageDefaults[i]);
     toNativeSeparators(pages[i]);
   }
+  // The page names are copies: the file's memory goes back before the converter
+  // loads the file again, so that its load takes the same memory.
+  configFree(&config);
 
   ConvertResult result = convertFile(input, output);
   if (result >= -kPageCount && result <= -1) copyFile(pages[-result - 1], output, "w");
 
   for (char* page : pages) std::free(page);
-  configFree(&config);
 }
 
 }  // namespace
