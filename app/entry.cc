@@ -6,6 +6,7 @@
 #include "config/config.h"
 #include "platform/platform.h"
 #include "util/files.h"
+#include "util/strings.h"
 
 namespace {
 
@@ -17,23 +18,30 @@ const char* const kPageDefaults[kPageCount] = {"Error1.html", "Error2.html", "Er
                                                "Error4.html", "Error5.html", "Error6.html",
                                                "Error7.html", "Error8.html", "Error9.html"};
 
-void convertWithPages(const char* input, const char* output) {
+// Replaces the output with error page `number` (1 to 9) as the configuration
+// names it; the default name when the file no longer loads.
+void writeErrorPage(int number, const char* output) {
   ConfigFile* config = nullptr;
-  if (configLoad(&config, kConfigPath, CONFIG_COPY_STRINGS) != 0) return;
-
-  char* pages[kPageCount] = {};
-  for (int i = 0; i < kPageCount; ++i) {
-    configGetString(config, "Configuration", kPageKeys[i], &pages[i], kPageDefaults[i]);
-    toNativeSeparators(pages[i]);
+  char* page = nullptr;
+  if (configLoad(&config, kConfigPath, CONFIG_COPY_STRINGS) == 0) {
+    configGetString(config, "Configuration", kPageKeys[number - 1], &page,
+                    kPageDefaults[number - 1]);
+    configFree(&config);
+  } else {
+    page = dupString(kPageDefaults[number - 1]);
   }
-  // The page names are copies: the file's memory goes back before the converter
-  // loads the file again, so that its load takes the same memory.
-  configFree(&config);
+  if (page == nullptr) return;
+  toNativeSeparators(page);
+  copyFile(page, output, "w");
+  std::free(page);
+}
 
+// Nothing is converted without a configuration file that loads. The page names
+// are only looked up when a conversion fails, since most succeed.
+void convertWithPages(const char* input, const char* output) {
+  if (configCheck(kConfigPath) != 0) return;
   ConvertResult result = convertFile(input, output);
-  if (result >= -kPageCount && result <= -1) copyFile(pages[-result - 1], output, "w");
-
-  for (char* page : pages) std::free(page);
+  if (result >= -kPageCount && result <= -1) writeErrorPage(-result, output);
 }
 
 }  // namespace

@@ -219,14 +219,19 @@ void releaseConfig(ConfigFile* config) {
   delete config;
 }
 
+int readAttempts(const char* path, char** text, long* count) {
+  int status = -3;
+  for (int attempt = 0; attempt < kLoadAttempts; ++attempt) {
+    status = readOnce(path, text, count);
+    if (status == 0) break;
+  }
+  return status;
+}
+
 int loadOnce(ConfigFile** result, const char* path, int flags) {
   char* text = nullptr;
   long count = 0;
-  int status = -3;
-  for (int attempt = 0; attempt < kLoadAttempts; ++attempt) {
-    status = readOnce(path, &text, &count);
-    if (status == 0) break;
-  }
+  int status = readAttempts(path, &text, &count);
   if (status != 0) return status;
 
   ConfigFile* config = new (std::nothrow) ConfigFile{};
@@ -266,6 +271,15 @@ int configLoad(ConfigFile** result, const char* path, int flags) {
   }
   *result = config;
   return 0;
+}
+
+int configCheck(const char* path) {
+  if (path == nullptr) return -1;
+  char* text = nullptr;
+  long count = 0;
+  int status = readAttempts(path, &text, &count);
+  std::free(text);
+  return status;
 }
 
 int configFree(ConfigFile** config) {

@@ -48,6 +48,9 @@ struct ConfigFile {
 // 0 on success (*result receives the file); -1 when result or path is missing or
 // the file cannot be read; -3 when it does not exist or is empty. Five attempts.
 int configLoad(ConfigFile** result, const char* path, int flags);
+// 0 when configLoad would load the file as it is now (the same attempts at
+// reading it), without parsing it; otherwise what configLoad would return.
+int configCheck(const char* path);
 // Writes the used-entries report when ConfigHelp/ListUnused is on, releases
 // everything and clears *config. 0, or -1 when there is nothing to free.
 int configFree(ConfigFile** config);
