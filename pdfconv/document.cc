@@ -4,12 +4,11 @@
 #include <PDFDoc.h>
 #include <TextOutputDev.h>
 #include <goo/GooString.h>
-#include <iconv.h>
 
 #include <cstdio>
-#include <cstring>
 #include <string_view>
 
+#include "pdfconv/utf16.h"
 #include "util/files.h"
 
 namespace {
@@ -41,25 +40,6 @@ std::u16string infoText(const GooString& text) {
   } else {
     for (char byte : bytes) units += static_cast<char16_t>(static_cast<unsigned char>(byte));
   }
-  return units;
-}
-
-// The page text comes as UTF-8 and is read up to its first NUL byte. An invalid
-// or cut sequence ends the text there.
-std::u16string utf8ToUtf16(const std::string& text) {
-  size_t length = std::strlen(text.c_str());
-  if (length == 0) return std::u16string();
-  iconv_t converter = iconv_open("UTF-16LE", "UTF-8");
-  if (converter == reinterpret_cast<iconv_t>(-1)) return std::u16string();
-  // One UTF-16 unit per input byte at most, plus one.
-  std::u16string units(length + 1, u'\0');
-  char* in = const_cast<char*>(text.c_str());
-  size_t inLeft = length;
-  char* out = reinterpret_cast<char*>(&units[0]);
-  size_t outLeft = units.size() * sizeof(char16_t);
-  iconv(converter, &in, &inLeft, &out, &outLeft);
-  iconv_close(converter);
-  units.resize(units.size() - outLeft / sizeof(char16_t));
   return units;
 }
 
