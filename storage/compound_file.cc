@@ -296,15 +296,20 @@ namespace {
 // checked to lie inside the file, where a read of it would succeed. The budget
 // is the caller's.
 //
-// A check of a long range (a property set's thumbnail runs to hundreds of
-// sectors) spends its time in one test per sector, so the big sectors that lie
-// whole inside the range are first taken by SkimWholeSectors.
-// Walks on over the big sectors at *pos that lie whole inside [*pos, end) and in
-// the file, and that the general walk would pass in the same way (the same loop
-// and table checks), counting them into *walked and *copied. Stops at the first
-// sector that needs more, leaving the cursor where the general walk would have.
-void SkimWholeSectors(CompoundFile* compound, uint32_t entry, uint64_t end, uint32_t* unit,
-                      uint64_t* pos, uint64_t* walked, uint32_t* copied) {
+// A long range (a workbook of megabytes, a property set's thumbnail) spends its
+// time in one test per sector, so the big sectors that lie whole inside the range
+// and need no more than a check or joining the read pending are first taken by
+// SkimWholeSectors.
+constexpr uint64_t kNoJoin = UINT64_MAX;
+
+// Walks on from *unit at *pos over the big sectors that lie whole inside
+// [*pos, end) and that the general walk would pass as they stand (the same loop
+// and table checks): with joinAt, those that follow on in the file from byte
+// joinAt; with kNoJoin, those that lie whole in the file. Returns the bytes
+// walked, counts the sectors into *walked and leaves the cursor where the general
+// walk would have.
+uint64_t SkimWholeSectors(CompoundFile* compound, uint32_t entry, uint64_t end, uint64_t joinAt,
+                          uint32_t* unit, uint64_t* pos, uint64_t* walked) {
   const uint32_t tableCount = compound->tableCount;
   const uint64_t sectorsInFile = compound->fileSize / kSectorSize;
   uint32_t at = *unit;
@@ -312,21 +317,24 @@ void SkimWholeSectors(CompoundFile* compound, uint32_t entry, uint64_t end, uint
   uint64_t count = *walked;
   uint32_t last = at;
   while (at != kCompoundEndOfChain && position + kSectorSize <= end && count < tableCount &&
-         at < tableCount && uint64_t{at} + 2 <= sectorsInFile) {
+         at < tableCount &&
+         (joinAt == kNoJoin ? uint64_t{at} + 2 <= sectorsInFile : SectorOffset(at) == joinAt)) {
     last = at;
     ++count;
     position += kSectorSize;
+    if (joinAt != kNoJoin) joinAt += kSectorSize;
     at = compound->table[at];
   }
-  if (count == *walked) return;
+  const uint64_t skimmed = position - *pos;
+  if (skimmed == 0) return 0;
   compound->cursorValid = 1;
   compound->cursorEntry = entry;
   compound->cursorPos = static_cast<uint32_t>(position - kSectorSize);
   compound->cursorUnit = last;
-  *copied += static_cast<uint32_t>(position - *pos);
   *unit = at;
   *pos = position;
   *walked = count;
+  return skimmed;
 }
 
 bool CopyStreamRange(CompoundFile* compound, FILE* file, uint32_t entry, uint32_t offset,
@@ -375,10 +383,13 @@ bool CopyStreamRange(CompoundFile* compound, FILE* file, uint32_t entry, uint32_
   // Every unit but the last is whole, so this counts the units walked; a chain
   // with more units than its table has cells has met a loop.
   uint64_t walked = pos / unitSize;
-  const bool checkOnly = destination == nullptr && image == nullptr && !mini;
+  const bool joining = destination != nullptr;
   while (unit != kCompoundEndOfChain && pos < end) {
-    if (checkOnly && pos >= offset) {
-      SkimWholeSectors(compound, entry, end, &unit, &pos, &walked, &copied);
+    if (!mini && image == nullptr && pos >= offset && (!joining || pending > 0)) {
+      const uint64_t skimmed = SkimWholeSectors(
+          compound, entry, end, joining ? pendingAt + pending : kNoJoin, &unit, &pos, &walked);
+      copied += static_cast<uint32_t>(skimmed);
+      if (joining) pending += static_cast<uint32_t>(skimmed);
       if (unit == kCompoundEndOfChain || pos >= end) break;
     }
     if (walked++ >= tableCount) return false;
