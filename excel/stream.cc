@@ -26,6 +26,7 @@ WorkbookStream::WorkbookStream(CompoundFile* compound, FILE* file, uint32_t entr
 
 bool WorkbookStream::slide(uint64_t position, uint32_t length) {
   if (!sliding_ || position > size_ || length > size_ - position) return false;
+  ++moves_;
   uint64_t start = keep_ < position ? keep_ : position;
   uint64_t end = start + kWindow;
   if (end < position + length) end = position + length;
@@ -148,17 +149,24 @@ void readRecord(WorkbookStream* stream, uint64_t* position, ExcelRecord* record,
     stream->keepFrom(*position);
   }
 
+  // Reading on may move the window, which keeps the body at a new place.
+  auto followBody = [&](uint32_t movesBefore) {
+    if (inWindow && stream->moves() != movesBefore) {
+      record->data = stream->view(bodyStart, header.length);
+    }
+  };
   for (;;) {
     Header next;
+    uint32_t moves = stream->moves();
     bool haveNext = readHeader(stream, *position, &next, &scratch);
-    // Reading on may have moved the window, which keeps the body at a new place.
-    if (inWindow) record->data = stream->view(bodyStart, header.length);
+    followBody(moves);
     if (!haveNext) break;
     bool continues =
         next.type == kRecordContinue || (next.type == kRecordExtSst && record->type == kRecordSst);
     if (!continues) break;
+    moves = stream->moves();
     const uint8_t* more = bytesAt(stream, *position + 4, next.length, &scratch);
-    if (inWindow) record->data = stream->view(bodyStart, header.length);
+    followBody(moves);
     if (more == nullptr && next.length > 0) break;
     *position += 4 + static_cast<uint64_t>(next.length);
     if (!merge) {

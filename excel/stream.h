@@ -52,6 +52,8 @@ class WorkbookStream {
   }
   // Bytes before position are no longer needed.
   void keepFrom(uint64_t position) { keep_ = position; }
+  // Counts the window's moves: views taken since the count last changed are valid.
+  uint32_t moves() const { return moves_; }
 
  private:
   bool slide(uint64_t position, uint32_t length);
@@ -63,6 +65,7 @@ class WorkbookStream {
   uint64_t windowStart_ = 0;
   uint64_t keep_ = 0;
   bool sliding_ = false;
+  uint32_t moves_ = 0;
   CompoundFile* compound_ = nullptr;
   FILE* file_ = nullptr;
   uint32_t entry_ = 0;
