@@ -82,20 +82,24 @@ void linkParsed(ConfigFile* config, const EntryStarts& starts) {
   config->firstSection = sections.empty() ? nullptr : sections.data();
 }
 
-// True when the text holds "^M", the way some editors show a carriage return. A
-// search for the caret alone is several times cheaper than one for the pair.
-bool hasCaretM(const char* text) {
-  for (const char* caret = std::strchr(text, '^'); caret != nullptr;
-       caret = std::strchr(caret + 1, '^')) {
-    if (caret[1] == 'M') return true;
+// True when [text, end) holds "^M", the way some editors show a carriage return.
+// A search for the caret alone is several times cheaper than one for the pair.
+bool hasCaretM(const char* text, const char* end) {
+  for (const char* caret = text;
+       (caret = static_cast<const char*>(std::memchr(caret, '^', end - caret))) != nullptr;
+       ++caret) {
+    if (caret + 1 < end && caret[1] == 'M') return true;
   }
   return false;
 }
 
-void parseLine(ConfigFile* config, char* line, bool copy, EntryStarts* starts) {
-  line = trimBlanks(line);
-  if (*line == '\0') return;
-  if (hasCaretM(line)) configReport("WARNING: ^M characters in line");
+// The line [line, end), which holds no line break and no 0 byte.
+void parseLine(ConfigFile* config, char* line, char* end, bool copy, EntryStarts* starts) {
+  while (line < end && isBlankChar(*line)) ++line;
+  while (end > line && isBlankChar(end[-1])) --end;
+  *end = '\0';
+  if (line == end) return;
+  if (hasCaretM(line, end)) configReport("WARNING: ^M characters in line");
 
   if (line[0] == '[') {
     char* close = std::strchr(line, ']');
@@ -125,19 +129,35 @@ size_t countEquals(const char* text, size_t size) {
   return count;
 }
 
-// Cuts the text into lines at every CR and LF and parses each one.
+// The first c in [from, end), or end. *found keeps the last answer, so that the
+// searches for one byte go forward over the text once in all.
+char* nextOf(char* from, char* end, char c, char** found) {
+  if (*found == nullptr || *found < from) {
+    void* at = std::memchr(from, c, static_cast<size_t>(end - from));
+    *found = at != nullptr ? static_cast<char*>(at) : end;
+  }
+  return *found;
+}
+
+// Cuts the text, up to its first 0 byte, into lines at every CR and LF and parses
+// each one.
 void parseText(ConfigFile* config, size_t size, bool copy) {
   constexpr size_t kMostReserved = 4096;
   config->entries.reserve(std::min(countEquals(config->text, size), kMostReserved));
   EntryStarts starts;
   char* p = config->text;
-  while (*p != '\0') {
-    while (*p == '\r' || *p == '\n') ++p;
-    if (*p == '\0') break;
-    char* line = p;
-    p += std::strcspn(p, "\r\n");
-    if (*p != '\0') *p++ = '\0';
-    parseLine(config, line, copy, &starts);
+  char* const end = p + std::strlen(p);
+  char* feed = nullptr;
+  char* carriageReturn = nullptr;
+  while (p < end) {
+    if (*p == '\r' || *p == '\n') {
+      ++p;
+      continue;
+    }
+    char* lineEnd = std::min(nextOf(p, end, '\n', &feed), nextOf(p, end, '\r', &carriageReturn));
+    parseLine(config, p, lineEnd, copy, &starts);
+    if (lineEnd == end) break;
+    p = lineEnd + 1;
   }
   linkParsed(config, starts);
 }

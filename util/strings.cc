@@ -140,8 +140,6 @@ char* upperAscii(char* text) {
   return text;
 }
 
-bool isBlankChar(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
 char* trimBlanks(char* text) {
   if (text == nullptr) return nullptr;
   while (isBlankChar(*text)) ++text;

@@ -42,7 +42,7 @@ bool equalsIgnoreCase(const char* a, const char* b);
 // Upper-cases the ASCII letters a to z in place.
 char* upperAscii(char* text);
 // True for a space, tab, carriage return or line feed.
-bool isBlankChar(char c);
+inline bool isBlankChar(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 // Trims spaces, tabs, carriage returns and line feeds at both ends, in place;
 // returns the first kept character.
 char* trimBlanks(char* text);
