@@ -68,11 +68,19 @@ inline void PutUnit(char* out, size_t* length, uint32_t unit) {
 
 // Decimal digits of value after "&#" and before ";".
 size_t FormatReference(uint16_t value, char* out) {
-  out[0] = '&';
-  out[1] = '#';
-  const size_t length = 2 + writeDecimal(value, out + 2);
-  out[length] = ';';
-  return length + 1;
+  // A text of other scripts written as ASCII is mostly references: the at most
+  // five digits are written in place, without a loop.
+  const uint32_t v = value;
+  char* p = out;
+  *p++ = '&';
+  *p++ = '#';
+  if (v >= 10000) *p++ = static_cast<char>('0' + v / 10000);
+  if (v >= 1000) *p++ = static_cast<char>('0' + v / 1000 % 10);
+  if (v >= 100) *p++ = static_cast<char>('0' + v / 100 % 10);
+  if (v >= 10) *p++ = static_cast<char>('0' + v / 10 % 10);
+  *p++ = static_cast<char>('0' + v % 10);
+  *p++ = ';';
+  return static_cast<size_t>(p - out);
 }
 
 // capacity bytes of storage for a result that the route fills and terminates
