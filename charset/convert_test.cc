@@ -70,6 +70,7 @@ TEST_F(ConvertTest, RoutesOnShortTexts) {
       // B: reverse table; references for ASCII only.
       {kUcs2, CHARSET_ASCII, Ucs({'A', 0x20AC, 0x4E00}), "A\x80&#19968;"},
       {kUcs2, CHARSET_ASCII, Ucs({0xFFFF, 0x100, '<'}), "&#65535;&#256;<"},
+      {kUcs2, CHARSET_ASCII, Ucs({10000, 1000, 10010}), "&#10000;&#1000;&#10010;"},
       {kUcs2, CHARSET_WESTERNEUROPEAN, Ucs({'A', 0x20AC, 0x4E00}), "A\x80"},
       {kUcs2, CHARSET_GREEK, Ucs({0x3B1, 0x386, 0}), "\xe1\xa2"},
       {kUcs2, CHARSET_GREEK_ISO, Ucs({0x3B1, 0x386, 0x2026}), "\xe1\xb6"},
