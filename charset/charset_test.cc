@@ -119,6 +119,17 @@ TEST_F(TablesTest, ExistingAsciiFileIsKept) {
   EXPECT_EQ(SingleByteForward(CHARSET_ASCII)[0x80], 0);
 }
 
+// Lines go on being read across the reader's 16 KB windows.
+TEST_F(TablesTest, SingleByteLinesPastTheFirstWindow) {
+  std::string text;
+  for (int i = 0; i < 190; ++i) text += std::string(89, 'x') + "\n";
+  text += "0x41-0x42\n0x43-0x44";
+  Write("TB_greek_ucs2.txt", text);
+  ASSERT_EQ(LoadCharsetTables(CHARSET_GREEK, Dir().c_str()), 0);
+  EXPECT_EQ(SingleByteForward(CHARSET_GREEK)[0x41], 0x42);
+  EXPECT_EQ(SingleByteForward(CHARSET_GREEK)[0x43], 0x44);
+}
+
 TEST_F(TablesTest, SingleByteLines) {
   std::string text =
       "0x41-0x391\n"        // ordinary line

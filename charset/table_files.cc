@@ -113,28 +113,41 @@ size_t ParseHexPairLine(std::string_view text, int64_t* left, int64_t* right) {
   return at;
 }
 
-// Reads at most 256 lines; false when the file cannot be opened.
+// Reads the line at the start of text (whose first kShortLine - 1 bytes are all
+// of it that counts) into the members' rows; the bytes it takes.
+size_t ReadSingleByteLine(std::string_view text, const CharsetId* members, TableStore* t) {
+  int64_t byte, code;
+  size_t used = ParseHexPairLine(text, &byte, &code);
+  if (used == 0) {
+    std::string_view line;
+    used = CutPiece(text, kShortLine, &line);
+    if (!ParsePairLine(line, &byte, &code)) return used;
+  }
+  if (!InRange(byte, 0xFF) || !InRange(code, 0xFFFF)) return used;
+  for (int m = 0; m < 2 && members[m] >= 0; ++m) {
+    t->singleForward[members[m]][byte] = static_cast<uint16_t>(code);
+    t->singleReverse[members[m]][code] = static_cast<uint8_t>(byte);
+  }
+  return used;
+}
+
+// Reads at most 256 lines; false when the file cannot be opened. The lines are
+// taken from each window while a whole line's worth of bytes still follows.
 bool ReadSingleByteFile(const std::string& path, const CharsetId* members) {
   TableReader file(path);
   if (!file.open()) return false;
   TableStore& t = Tables();
-  for (int n = 0; n < 256; ++n) {
+  int n = 0;
+  while (n < 256) {
     std::string_view window = file.Window(kShortLine - 1);
     if (window.empty()) break;
-    int64_t byte, code;
-    size_t used = ParseHexPairLine(window, &byte, &code);
-    if (used != 0) {
-      file.Skip(used);
-    } else {
-      std::string_view line;
-      file.Skip(CutPiece(window, kShortLine, &line));
-      if (!ParsePairLine(line, &byte, &code)) continue;
+    size_t at = 0;
+    while (n < 256 && at < window.size() &&
+           (window.size() - at >= kShortLine - 1 || file.AtEnd())) {
+      at += ReadSingleByteLine(window.substr(at), members, &t);
+      ++n;
     }
-    if (!InRange(byte, 0xFF) || !InRange(code, 0xFFFF)) continue;
-    for (int m = 0; m < 2 && members[m] >= 0; ++m) {
-      t.singleForward[members[m]][byte] = static_cast<uint16_t>(code);
-      t.singleReverse[members[m]][code] = static_cast<uint8_t>(byte);
-    }
+    file.Skip(at);
   }
   return true;
 }
