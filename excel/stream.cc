@@ -107,20 +107,45 @@ const uint8_t* bytesAt(WorkbookStream* stream, uint64_t position, uint32_t lengt
   return scratch->data();
 }
 
-}  // namespace
+bool continues(uint16_t type, uint16_t next) {
+  return next == kRecordContinue || (next == kRecordExtSst && type == kRecordSst);
+}
 
-void readRecord(WorkbookStream* stream, uint64_t* position, ExcelRecord* record,
-                RecordFilter merges) {
-  record->type = 0;
-  record->length = 0;
-  record->headerRead = false;
-  record->bodyRead = false;
-  record->data = nullptr;
-  record->size = 0;
-  record->merged.clear();
-  record->continuations.clear();
+// Most records lie whole in the window with the next header, which does not
+// continue them: such a record is read here as the general walk would read it,
+// without moving the window. False, with nothing changed, for any other.
+bool readHeldRecord(WorkbookStream* stream, uint64_t* position, ExcelRecord* record,
+                    RecordFilter merges) {
+  const uint8_t* head = stream->held(*position, 4);
+  if (head == nullptr) return false;
+  const uint16_t type = static_cast<uint16_t>(head[0] | (head[1] << 8));
+  const uint16_t length = static_cast<uint16_t>(head[2] | (head[3] << 8));
+  const uint8_t* whole = stream->held(*position, 8 + uint64_t{length});
+  if (whole == nullptr) return false;
+  const uint8_t* next = whole + 4 + length;
+  if (continues(type, static_cast<uint16_t>(next[0] | (next[1] << 8)))) return false;
+  record->headerRead = true;
+  record->type = type;
+  record->length = length;
+  *position += 4 + uint64_t{length};
+  if (length > 0) {
+    record->bodyRead = true;
+    record->data = whole + 4;
+    record->size = length;
+  }
+  if (merges != nullptr && !merges(type)) {
+    record->data = nullptr;
+    record->size = 0;
+    stream->keepFrom(*position);
+  }
+  return true;
+}
 
-  stream->keepFrom(*position);
+// Any record: its header and body read wherever they lie, its continuations
+// merged or passed over. Kept out of line, so that the held records' path does
+// not pay for this one's frame.
+[[gnu::noinline]] void readAnyRecord(WorkbookStream* stream, uint64_t* position, ExcelRecord* record,
+                   RecordFilter merges) {
   std::vector<uint8_t> scratch;
   Header header;
   bool haveHeader = readHeader(stream, *position, &header, &scratch);
@@ -161,9 +186,7 @@ void readRecord(WorkbookStream* stream, uint64_t* position, ExcelRecord* record,
     bool haveNext = readHeader(stream, *position, &next, &scratch);
     followBody(moves);
     if (!haveNext) break;
-    bool continues =
-        next.type == kRecordContinue || (next.type == kRecordExtSst && record->type == kRecordSst);
-    if (!continues) break;
+    if (!continues(record->type, next.type)) break;
     moves = stream->moves();
     const uint8_t* more = bytesAt(stream, *position + 4, next.length, &scratch);
     followBody(moves);
@@ -184,5 +207,23 @@ void readRecord(WorkbookStream* stream, uint64_t* position, ExcelRecord* record,
       record->merged.insert(record->merged.end(), more + skip, more + next.length);
     record->data = record->merged.data();
     record->size = record->merged.size();
+  }
+}
+
+}  // namespace
+
+void readRecord(WorkbookStream* stream, uint64_t* position, ExcelRecord* record,
+                RecordFilter merges) {
+  record->type = 0;
+  record->length = 0;
+  record->headerRead = false;
+  record->bodyRead = false;
+  record->data = nullptr;
+  record->size = 0;
+  record->merged.clear();
+  record->continuations.clear();
+  stream->keepFrom(*position);
+  if (!readHeldRecord(stream, position, record, merges)) {
+    readAnyRecord(stream, position, record, merges);
   }
 }

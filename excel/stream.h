@@ -44,11 +44,17 @@ class WorkbookStream {
   // even one whose read fails, keeps the bytes from the position given to
   // keepFrom on, at new addresses.
   const uint8_t* view(uint64_t position, uint32_t length) {
+    if (const uint8_t* bytes = held(position, length)) return bytes;
+    return slide(position, length) ? window_.get() + (position - windowStart_) : nullptr;
+  }
+  // The bytes [position, position + length) when the window holds them already,
+  // or nullptr; never moves the window.
+  const uint8_t* held(uint64_t position, uint64_t length) const {
     if (position >= windowStart_ && position - windowStart_ <= windowLength_ &&
         length <= windowLength_ - (position - windowStart_)) {
       return window_.get() + (position - windowStart_);
     }
-    return slide(position, length) ? window_.get() + (position - windowStart_) : nullptr;
+    return nullptr;
   }
   // Bytes before position are no longer needed.
   void keepFrom(uint64_t position) { keep_ = position; }
