@@ -19,11 +19,11 @@ const char* const kPageDefaults[kPageCount] = {"Error1.html", "Error2.html", "Er
                                                "Error7.html", "Error8.html", "Error9.html"};
 
 // Replaces the output with error page `number` (1 to 9) as the configuration
-// names it; the default name when the file no longer loads.
-void writeErrorPage(int number, const char* output) {
+// read before the conversion names it (the default name when it cannot be parsed).
+void writeErrorPage(int number, char* text, long count, const char* output) {
   ConfigFile* config = nullptr;
   char* page = nullptr;
-  if (configLoad(&config, kConfigPath, CONFIG_COPY_STRINGS) == 0) {
+  if (configLoadRead(&config, kConfigPath, text, count, CONFIG_COPY_STRINGS) == 0) {
     configGetString(config, "Configuration", kPageKeys[number - 1], &page,
                     kPageDefaults[number - 1]);
     configFree(&config);
@@ -36,12 +36,19 @@ void writeErrorPage(int number, const char* output) {
   std::free(page);
 }
 
-// Nothing is converted without a configuration file that loads. The page names
-// are only looked up when a conversion fails, since most succeed.
+// Nothing is converted without a configuration file that loads. The file is read
+// before the conversion, but its page names are only looked up when the
+// conversion fails, since most succeed.
 void convertWithPages(const char* input, const char* output) {
-  if (configCheck(kConfigPath) != 0) return;
+  char* text = nullptr;
+  long count = 0;
+  if (configRead(kConfigPath, &text, &count) != 0) return;
   ConvertResult result = convertFile(input, output);
-  if (result >= -kPageCount && result <= -1) writeErrorPage(-result, output);
+  if (result >= -kPageCount && result <= -1) {
+    writeErrorPage(-result, text, count, output);
+  } else {
+    std::free(text);
+  }
 }
 
 }  // namespace

@@ -248,12 +248,9 @@ int readAttempts(const char* path, char** text, long* count) {
   return status;
 }
 
-int loadOnce(ConfigFile** result, const char* path, int flags) {
-  char* text = nullptr;
-  long count = 0;
-  int status = readAttempts(path, &text, &count);
-  if (status != 0) return status;
-
+// Parses the bytes read from path, which it takes over: 0, or 1 when the first
+// byte looks scrambled; -1 without memory.
+int parseRead(ConfigFile** result, const char* path, char* text, long count, int flags) {
   ConfigFile* config = new (std::nothrow) ConfigFile{};
   if (config == nullptr) {
     std::free(text);
@@ -275,15 +272,17 @@ int loadOnce(ConfigFile** result, const char* path, int flags) {
   return looksScrambled(first) ? 1 : 0;
 }
 
-}  // namespace
+int loadOnce(ConfigFile** result, const char* path, int flags) {
+  char* text = nullptr;
+  long count = 0;
+  int status = readAttempts(path, &text, &count);
+  return status != 0 ? status : parseRead(result, path, text, count, flags);
+}
 
-int configLoad(ConfigFile** result, const char* path, int flags) {
-  if (result == nullptr || path == nullptr) return -1;
-  ConfigFile* config = nullptr;
-  int status = loadOnce(&config, path, flags);
+// A scrambled file is read again once with the scrambling undone. A file that was
+// already unscrambled is never tested again, so it cannot reload forever.
+int finishLoad(ConfigFile** result, ConfigFile* config, const char* path, int flags, int status) {
   if (status < 0) return status;
-  // A scrambled file is read again once with the scrambling undone. A file that was
-  // already unscrambled is never tested again, so it cannot reload forever.
   if (status == 1 && (flags & CONFIG_SCRAMBLED) == 0) {
     configFree(&config);
     status = loadOnce(&config, path, flags | CONFIG_SCRAMBLED);
@@ -293,13 +292,28 @@ int configLoad(ConfigFile** result, const char* path, int flags) {
   return 0;
 }
 
-int configCheck(const char* path) {
+}  // namespace
+
+int configLoad(ConfigFile** result, const char* path, int flags) {
+  if (result == nullptr || path == nullptr) return -1;
+  ConfigFile* config = nullptr;
+  return finishLoad(result, config, path, flags, loadOnce(&config, path, flags));
+}
+
+int configRead(const char* path, char** text, long* count) {
+  if (text == nullptr || count == nullptr) return -1;
+  *text = nullptr;
   if (path == nullptr) return -1;
-  char* text = nullptr;
-  long count = 0;
-  int status = readAttempts(path, &text, &count);
-  std::free(text);
-  return status;
+  return readAttempts(path, text, count);
+}
+
+int configLoadRead(ConfigFile** result, const char* path, char* text, long count, int flags) {
+  if (result == nullptr || path == nullptr || text == nullptr) {
+    std::free(text);
+    return -1;
+  }
+  ConfigFile* config = nullptr;
+  return finishLoad(result, config, path, flags, parseRead(&config, path, text, count, flags));
 }
 
 int configFree(ConfigFile** config) {

@@ -48,9 +48,13 @@ struct ConfigFile {
 // 0 on success (*result receives the file); -1 when result or path is missing or
 // the file cannot be read; -3 when it does not exist or is empty. Five attempts.
 int configLoad(ConfigFile** result, const char* path, int flags);
-// 0 when configLoad would load the file as it is now (the same attempts at
-// reading it), without parsing it; otherwise what configLoad would return.
-int configCheck(const char* path);
+// Reads the file as configLoad does (the same attempts), without parsing it: 0
+// with the bytes in *text (released with std::free) and their count in *count;
+// otherwise what configLoad would return, with *text nullptr.
+int configRead(const char* path, char** text, long* count);
+// configLoad of bytes configRead read from path, which it takes over (and releases
+// on failure). A file that looks scrambled is read again, as configLoad reads it.
+int configLoadRead(ConfigFile** result, const char* path, char* text, long count, int flags);
 // Writes the used-entries report when ConfigHelp/ListUnused is on, releases
 // everything and clears *config. 0, or -1 when there is nothing to free.
 int configFree(ConfigFile** config);
