@@ -289,17 +289,6 @@ void CloseCompoundFile(CompoundFile** compound) {
 
 namespace {
 
-// Copies bytes [offset, offset + length) of the entry's stream into destination,
-// from image when given, else from the file, where units that lie one after the
-// other in the file are read at once. False on any failure (destination then
-// holds part of the range). Without destination nothing is read: each unit is
-// checked to lie inside the file, where a read of it would succeed. The budget
-// is the caller's.
-//
-// A long range (a workbook of megabytes, a property set's thumbnail) spends its
-// time in one test per sector, so the big sectors that lie whole inside the range
-// and need no more than a check or joining the read pending are first taken by
-// SkimWholeSectors.
 constexpr uint64_t kNoJoin = UINT64_MAX;
 
 // Walks on from *unit at *pos over the big sectors that lie whole inside
@@ -337,6 +326,17 @@ uint64_t SkimWholeSectors(CompoundFile* compound, uint32_t entry, uint64_t end, 
   return skimmed;
 }
 
+// Copies bytes [offset, offset + length) of the entry's stream into destination,
+// from image when given, else from the file, where units that lie one after the
+// other in the file are read at once. False on any failure (destination then
+// holds part of the range). Without destination nothing is read: each unit is
+// checked to lie inside the file, where a read of it would succeed. The budget
+// is the caller's.
+//
+// A long range (a workbook of megabytes, a property set's thumbnail) spends its
+// time in one test per sector, so the big sectors that lie whole inside the range
+// and need no more than a check or joining the read pending are first taken by
+// SkimWholeSectors.
 bool CopyStreamRange(CompoundFile* compound, FILE* file, uint32_t entry, uint32_t offset,
                      uint32_t length, const unsigned char* image, size_t imageLength,
                      unsigned char* destination) {
