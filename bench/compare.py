@@ -143,8 +143,9 @@ def main():
             commands = [("ascii", [lumen, doc, out], ROOT, out, None),
                         ("utf8", [lumen, doc, out], utf8, out, None)]
             if peer and shutil.which(peer[0]):
+                stdout = None if args.peer_to_null else peer_out
                 commands.append(("peer", [a.replace("{input}", doc) for a in peer],
-                                 os.path.dirname(doc), None, None if args.peer_to_null else peer_out))
+                                 os.path.dirname(doc), None, stdout))
             got = measure(commands, args.runs, scratch, with_callgrind)
             name = os.path.relpath(doc, os.path.dirname(os.path.dirname(doc)))
             line = (f"{name[-44:]:44} {os.path.getsize(doc) // 1024:6d} | "

@@ -42,7 +42,8 @@ bool LineSplitter::Next(std::string_view* line) {
   return true;
 }
 
-TableReader::TableReader(const std::string& path) : TableReader(FilePtr(openFile(path.c_str(), "rb"))) {}
+TableReader::TableReader(const std::string& path)
+    : TableReader(FilePtr(openFile(path.c_str(), "rb"))) {}
 
 TableReader::TableReader(FilePtr file) : file_(std::move(file)) {
   if (!file_) return;

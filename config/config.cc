@@ -189,7 +189,8 @@ ConfigSection* findSection(ConfigFile* config, const char* name) {
   if (wanted.empty()) return nullptr;
   const bool isDefault = wanted == "DEFAULT";
   if (isDefault && config->defaultFound != nullptr) return config->defaultFound;
-  if (!isDefault && config->lastFound != nullptr && equalsIgnoreCase(config->lastFound->name, wanted.c_str())) {
+  if (!isDefault && config->lastFound != nullptr &&
+      equalsIgnoreCase(config->lastFound->name, wanted.c_str())) {
     return config->lastFound;
   }
   ConfigSection* start = config->walkStart != nullptr ? config->walkStart : config->firstSection;

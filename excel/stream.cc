@@ -144,8 +144,8 @@ bool readHeldRecord(WorkbookStream* stream, uint64_t* position, ExcelRecord* rec
 // Any record: its header and body read wherever they lie, its continuations
 // merged or passed over. Kept out of line, so that the held records' path does
 // not pay for this one's frame.
-[[gnu::noinline]] void readAnyRecord(WorkbookStream* stream, uint64_t* position, ExcelRecord* record,
-                   RecordFilter merges) {
+[[gnu::noinline]] void readAnyRecord(WorkbookStream* stream, uint64_t* position,
+                                     ExcelRecord* record, RecordFilter merges) {
   std::vector<uint8_t> scratch;
   Header header;
   bool haveHeader = readHeader(stream, *position, &header, &scratch);

@@ -41,9 +41,8 @@ std::u16string utf8ToUtf16(std::string_view text) {
       valid = valid && (next & 0xC0) == 0x80;
       value = (value << 6) | (next & 0x3Fu);
     }
-    if (!valid || value < lead.smallest || value > 0x10FFFF || (value >= 0xD800 && value < 0xE000)) {
-      break;
-    }
+    const bool surrogate = value >= 0xD800 && value < 0xE000;
+    if (!valid || value < lead.smallest || value > 0x10FFFF || surrogate) break;
     if (value >= 0x10000) {
       value -= 0x10000;
       units.push_back(static_cast<char16_t>(0xD800 + (value >> 10)));
