@@ -298,7 +298,8 @@ int finishLoad(ConfigFile** result, ConfigFile* config, const char* path, int fl
 int configLoad(ConfigFile** result, const char* path, int flags) {
   if (result == nullptr || path == nullptr) return -1;
   ConfigFile* config = nullptr;
-  return finishLoad(result, config, path, flags, loadOnce(&config, path, flags));
+  const int status = loadOnce(&config, path, flags);
+  return finishLoad(result, config, path, flags, status);
 }
 
 int configRead(const char* path, char** text, long* count) {
@@ -314,7 +315,8 @@ int configLoadRead(ConfigFile** result, const char* path, char* text, long count
     return -1;
   }
   ConfigFile* config = nullptr;
-  return finishLoad(result, config, path, flags, parseRead(&config, path, text, count, flags));
+  const int status = parseRead(&config, path, text, count, flags);
+  return finishLoad(result, config, path, flags, status);
 }
 
 int configFree(ConfigFile** config) {
