@@ -101,7 +101,6 @@ inline bool InEntitySet(const uint64_t* entities, uint16_t unit) {
   return ((entities[unit >> 6] >> (unit & 63)) & 1) != 0;
 }
 
-
 // Stores value at p, first byte lowest.
 inline void StoreEight(uint64_t value, char* p) {
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__

@@ -356,7 +356,6 @@ void NoteEntities(const char* directory) {
 
 constexpr uint64_t kZeros = 0x3030303030303030u;  // eight '0'
 
-
 // The number of decimal digits that begin the eight bytes (8: all are).
 inline int LeadingDigits(uint64_t x) {
   constexpr uint64_t kHigh = 0xF0F0F0F0F0F0F0F0u;
@@ -668,7 +667,6 @@ void ReadPendingEntities() {
   t.entitiesWritten = true;
   ScanEntities(&file, t.entities);
 }
-
 
 int LoadCharsetTables(int family, const char* tablesDirectory) {
   int status = -1;

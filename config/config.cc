@@ -71,13 +71,9 @@ void linkParsed(ConfigFile* config, const EntryStarts& starts) {
   for (size_t s = 0; s < sections.size(); ++s) {
     const size_t begin = starts[s];
     const size_t end = s + 1 < sections.size() ? starts[s + 1] : entries.size();
-    sections[s].previous = s > 0 ? &sections[s - 1] : nullptr;
     sections[s].next = s + 1 < sections.size() ? &sections[s + 1] : nullptr;
     sections[s].firstEntry = begin < end ? &entries[begin] : nullptr;
-    for (size_t e = begin; e < end; ++e) {
-      entries[e].previous = e > begin ? &entries[e - 1] : nullptr;
-      entries[e].next = e + 1 < end ? &entries[e + 1] : nullptr;
-    }
+    for (size_t e = begin; e < end; ++e) entries[e].next = e + 1 < end ? &entries[e + 1] : nullptr;
   }
   config->firstSection = sections.empty() ? nullptr : sections.data();
 }

@@ -20,14 +20,12 @@ struct ConfigEntry {
   char* key;
   char* value;  // nullptr for an empty value under CONFIG_COPY_STRINGS
   int used;
-  ConfigEntry* previous;
   ConfigEntry* next;
 };
 
 struct ConfigSection {
   char* name;
   ConfigEntry* firstEntry;
-  ConfigSection* previous;
   ConfigSection* next;
 };
 

@@ -166,8 +166,7 @@ bool LoadMiniStreamSectors(CompoundFile* compound, bool haveRoot, uint64_t fileS
 }
 
 // The mini allocation table's values are read into one array, sized by a first
-// walk of the chain, and the list's items point into it: one allocation for the
-// table instead of one per mini unit.
+// walk of the chain: one allocation for the table instead of one per mini unit.
 bool LoadMiniTable(CompoundFile* compound, FILE* file, uint64_t fileSize) {
   const uint64_t limit = ChainStepLimit(fileSize);
   uint64_t sectors = 0;
@@ -186,10 +185,8 @@ bool LoadMiniTable(CompoundFile* compound, FILE* file, uint64_t fileSize) {
   for (uint64_t n = 0; n < sectors; ++n, sector = compound->table[sector]) {
     if (!ReadAt(file, SectorOffset(sector), block, sizeof block)) return false;
     ByteReader reader(block, sizeof block);
-    for (uint32_t i = 0; i < kCellsPerSector; ++i, ++cell) {
-      *cell = reader.u32At(4 * i);
-      if (PtrListAppend(compound->miniTable, cell) < 0) return false;
-    }
+    for (uint32_t i = 0; i < kCellsPerSector; ++i) *cell++ = reader.u32At(4 * i);
+    compound->miniCellCount += kCellsPerSector;
   }
   return true;
 }
@@ -235,9 +232,8 @@ CompoundFile* OpenCompoundFile(FILE* file) {
   if (!compound) return nullptr;
   compound->fileSize = fileSize;
   compound->directorySectors = PtrListNew();
-  compound->miniTable = PtrListNew();
   compound->miniSectors = PtrListNew();
-  if (!compound->directorySectors || !compound->miniTable || !compound->miniSectors) {
+  if (!compound->directorySectors || !compound->miniSectors) {
     return nullptr;
   }
 
@@ -280,7 +276,6 @@ void CloseCompoundFile(CompoundFile** compound) {
   std::free(c->table);
   std::free(c->entries);
   PtrListFree(c->directorySectors);
-  PtrListFree(c->miniTable);
   std::free(c->miniCells);
   PtrListFree(c->miniSectors);
   std::free(c);
@@ -290,6 +285,14 @@ void CloseCompoundFile(CompoundFile** compound) {
 namespace {
 
 constexpr uint64_t kNoJoin = UINT64_MAX;
+
+// Notes where a walk of the entry's chain stands: unit begins at byte pos.
+void SetCursor(CompoundFile* compound, uint32_t entry, uint64_t pos, uint32_t unit) {
+  compound->cursorValid = 1;
+  compound->cursorEntry = entry;
+  compound->cursorPos = static_cast<uint32_t>(pos);
+  compound->cursorUnit = unit;
+}
 
 // Walks on from *unit at *pos over the big sectors that lie whole inside
 // [*pos, end) and that the general walk would pass as they stand (the same loop
@@ -316,10 +319,7 @@ uint64_t SkimWholeSectors(CompoundFile* compound, uint32_t entry, uint64_t end, 
   }
   const uint64_t skimmed = position - *pos;
   if (skimmed == 0) return 0;
-  compound->cursorValid = 1;
-  compound->cursorEntry = entry;
-  compound->cursorPos = static_cast<uint32_t>(position - kSectorSize);
-  compound->cursorUnit = last;
+  SetCursor(compound, entry, position - kSectorSize, last);
   *unit = at;
   *pos = position;
   *walked = count;
@@ -350,7 +350,7 @@ bool CopyStreamRange(CompoundFile* compound, FILE* file, uint32_t entry, uint32_
   const bool mini = e.size < kMiniCutoff;
   const uint32_t unitSize = mini ? kMiniUnitSize : kSectorSize;
   const uint32_t tableCount =
-      mini ? static_cast<uint32_t>(PtrListCount(compound->miniTable)) : compound->tableCount;
+      mini ? compound->miniCellCount : compound->tableCount;
   const uint32_t miniSectorCount = static_cast<uint32_t>(PtrListCount(compound->miniSectors));
   uint32_t unit = e.firstSector;
   uint64_t pos = 0;
@@ -378,7 +378,6 @@ bool CopyStreamRange(CompoundFile* compound, FILE* file, uint32_t entry, uint32_
     pending = 0;
     return true;
   };
-  // The mini table's list points into miniCells in order, so the array serves.
   const uint32_t* nextOf = mini ? compound->miniCells : compound->table;
   // Every unit but the last is whole, so this counts the units walked; a chain
   // with more units than its table has cells has met a loop.
@@ -393,10 +392,7 @@ bool CopyStreamRange(CompoundFile* compound, FILE* file, uint32_t entry, uint32_
       if (unit == kCompoundEndOfChain || pos >= end) break;
     }
     if (walked++ >= tableCount) return false;
-    compound->cursorValid = 1;
-    compound->cursorEntry = entry;
-    compound->cursorPos = static_cast<uint32_t>(pos);
-    compound->cursorUnit = unit;
+    SetCursor(compound, entry, pos, unit);
     // pos < end <= size, so every unit advances pos by at least one byte and the
     // walk ends within size / unitSize + 1 units.
     const uint32_t extent =

@@ -43,8 +43,8 @@ struct CompoundFile {
   uint32_t entryCount;
   uint32_t rootIndex;
   PtrList* directorySectors;
-  PtrList* miniTable;       // one uint32_t* per mini unit, into miniCells
-  uint32_t* miniCells;      // the mini table's values, in chain order
+  uint32_t* miniCells;      // the mini table's values, one per mini unit, in chain order
+  uint32_t miniCellCount;
   PtrList* miniSectors;     // sectors holding the mini stream, in chain order
   uint64_t fileSize;        // bytes of the file at open
   // Where the last read's chain walk was, so that reads moving forward through a

@@ -558,7 +558,7 @@ TEST(CompoundFileTest, DamagedDirectoriesStillOpen) {
     m.PutU32(kCfbHeaderFirstMiniTable, 0x7000);
     Opened f(m.bytes);
     ASSERT_NE(nullptr, f.get());
-    EXPECT_EQ(0, PtrListCount(f.get()->miniTable));
+    EXPECT_EQ(0u, f.get()->miniCellCount);
     EXPECT_EQ(kFail, f.Read(1, 0, 1));
   }
   {
