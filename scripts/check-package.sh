@@ -33,6 +33,11 @@ done
 needed=$(objdump -p "$work/root/usr/bin/lumen" | awk '$1 == "NEEDED" { print $2 }' |
   grep -v -e '^libc\.so\.' -e '^ld-linux' || true)
 [ -z "$needed" ] || fail "lumen needs more than the C library: $needed"
+# A static program loads the plug-in's shared C library with the loader of its own
+# copy, which must be of the same upstream version.
+if ! objdump -p "$work/root/usr/bin/lumen" | grep -q NEEDED; then
+  dpkg-deb -f "$deb" Depends | grep -q 'libc6 (<< ' || fail "no dependency on the C library's version"
+fi
 
 # The packaged program runs in a folder of its own with a copy of the packaged
 # configuration; the build tree's program beside a copy of the source tree's files.
