@@ -24,7 +24,9 @@ constexpr const char* kPluginBase[] = {"libstdc++.so.6", "libfreetype.so.6", "li
 ConvertResult pdfConvert(const char* input, const char* output, const char* configPath,
                          const char* section) {
   CharPtr name(platformLibraryName("pdfconv.dll"));
-  for (const char* const* base = kPluginBase; *base != nullptr; ++base) loadLibrary(*base);
+  for (const char* const* base = kPluginBase; *base != nullptr; ++base) {
+    loadSystemLibrary(*base);
+  }
   void* library = loadLibrary(name.get());
   void* init = findSymbol(library, "convInit");
   void* convert = findSymbol(library, "convConvert");
