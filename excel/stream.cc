@@ -87,6 +87,12 @@ struct Header {
   uint16_t length;
 };
 
+// The record header in the four bytes at bytes: its type, then its body's length.
+Header headerOf(const uint8_t* bytes) {
+  ByteReader reader(bytes, 4);
+  return {reader.u16At(0), reader.u16At(2)};
+}
+
 bool readHeader(WorkbookStream* stream, uint64_t position, Header* header,
                 std::vector<uint8_t>* scratch) {
   const uint8_t* bytes = stream->view(position, 4);
@@ -94,8 +100,7 @@ bool readHeader(WorkbookStream* stream, uint64_t position, Header* header,
     if (!stream->read(position, 4, scratch) || scratch->size() < 4) return false;
     bytes = scratch->data();
   }
-  header->type = static_cast<uint16_t>(bytes[0] | (bytes[1] << 8));
-  header->length = static_cast<uint16_t>(bytes[2] | (bytes[3] << 8));
+  *header = headerOf(bytes);
   return true;
 }
 
@@ -118,12 +123,12 @@ bool readHeldRecord(WorkbookStream* stream, uint64_t* position, ExcelRecord* rec
                     RecordFilter merges) {
   const uint8_t* head = stream->held(*position, 4);
   if (head == nullptr) return false;
-  const uint16_t type = static_cast<uint16_t>(head[0] | (head[1] << 8));
-  const uint16_t length = static_cast<uint16_t>(head[2] | (head[3] << 8));
+  const Header header = headerOf(head);
+  const uint16_t type = header.type;
+  const uint16_t length = header.length;
   const uint8_t* whole = stream->held(*position, 8 + uint64_t{length});
   if (whole == nullptr) return false;
-  const uint8_t* next = whole + 4 + length;
-  if (continues(type, static_cast<uint16_t>(next[0] | (next[1] << 8)))) return false;
+  if (continues(type, headerOf(whole + 4 + length).type)) return false;
   record->headerRead = true;
   record->type = type;
   record->length = length;

@@ -7,7 +7,6 @@
 #include "charset/code_page.h"
 #include "charset/convert.h"
 #include "util/byte_reader.h"
-#include "util/memory.h"
 
 namespace {
 
@@ -16,23 +15,17 @@ bool isText(uint16_t type) { return type == kPptTextCharsAtom || type == kPptTex
 // The text of a text atom in the output character set; nothing when the
 // conversion fails.
 std::string textOf(const PptSettings& settings, const PptRecord& record, const uint8_t* body) {
-  if (record.length == 0) return std::string();
+  std::string text;
+  if (record.length == 0) return text;
   CharsetContext context{const_cast<char*>(settings.tablesDirectory.c_str()), -1};
-  if (record.type == kPptTextBytesAtom) {
-    std::string text;
-    if (ConvertNarrowText(CHARSET_UCS2, settings.outputCharset, body, record.length, &context,
-                          &text) != CHARSET_OK) {
-      text.clear();
-    }
-    return text;
-  }
-  char* converted = nullptr;
-  int32_t length = 0;
-  int status = ConvertCharset(CHARSET_UCS2, settings.outputCharset, body,
-                              static_cast<int32_t>(record.length), &converted, &length, &context);
-  CharPtr owner(converted);
-  if (status != CHARSET_OK || converted == nullptr || length <= 0) return std::string();
-  return std::string(converted, static_cast<size_t>(length));
+  const int status =
+      record.type == kPptTextBytesAtom
+          ? ConvertNarrowText(CHARSET_UCS2, settings.outputCharset, body, record.length,
+                              &context, &text)
+          : AppendConverted(CHARSET_UCS2, settings.outputCharset, body, record.length, &context,
+                            &text);
+  if (status != CHARSET_OK) text.clear();
+  return text;
 }
 
 bool isStopped(const PptSettings& settings, const std::string& text) {

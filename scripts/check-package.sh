@@ -30,12 +30,12 @@ fi
 for file in lumen.cfg pptconv.dat pages/* tables/*.txt; do
   cmp -s "$file" "$share/$file" || fail "usr/share/lumen/$file missing or different"
 done
-needed=$(objdump -p "$work/root/usr/bin/lumen" | awk '$1 == "NEEDED" { print $2 }' |
-  grep -v -e '^libc\.so\.' -e '^ld-linux' || true)
+libraries=$(objdump -p "$work/root/usr/bin/lumen" | awk '$1 == "NEEDED" { print $2 }')
+needed=$(echo "$libraries" | grep -v -e '^libc\.so\.' -e '^ld-linux' -e '^$' || true)
 [ -z "$needed" ] || fail "lumen needs more than the C library: $needed"
 # A static program loads the plug-in's shared C library with the loader of its own
 # copy, which must be of the same upstream version.
-if ! objdump -p "$work/root/usr/bin/lumen" | grep -q NEEDED; then
+if [ -z "$libraries" ]; then
   dpkg-deb -f "$deb" Depends | grep -q 'libc6 (<< ' || fail "no dependency on the C library's version"
 fi
 
