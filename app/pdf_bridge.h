@@ -11,9 +11,8 @@ using PdfConvInit = int (*)(const char* configPath, const char* section);
 using PdfConvConvert = int (*)(const char* input, const char* output, const char* configPath,
                                const char* section);
 
-// Loads the largest libraries the library is built on, each on its own, then the
-// library (every call; it is never unloaded), looks up "convInit" and then
-// "convConvert", and calls both, with the arguments as given, only when both
+// Loads the library (every call; it is never unloaded), looks up "convInit" and
+// then "convConvert", and calls both, with the arguments as given, only when both
 // exist. Whatever the library writes to output is the conversion. Always 0: a
 // missing library writes nothing and selects no error page.
 ConvertResult pdfConvert(const char* input, const char* output, const char* configPath,

@@ -28,8 +28,6 @@ void stopWatchdog();
 // first, then by the system's usual rules (Windows' LoadLibraryA starts with the
 // program's directory by itself; on POSIX it is tried before dlopen's search).
 void* loadLibrary(const char* name);
-// The same by the system's usual rules alone, for libraries of the system.
-void* loadSystemLibrary(const char* name);
 void* findSymbol(void* library, const char* name);
 
 // Maps a library name written for Windows ("pdfconv.dll") to this platform's

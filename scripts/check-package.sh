@@ -1,10 +1,10 @@
 #!/bin/sh
 # Builds the Debian package (cpack -G DEB in build/), unpacks it into a scratch
 # root with dpkg-deb -x, and fails unless it holds every shipped file, the program
-# needs no shared library but the C library, and the unpacked program, with a copy
-# of the unpacked lumen.cfg whose folders point into the scratch root, converts the
-# samples and a PDF to the same bytes as the build tree's program with the source
-# tree's files.
+# and the PDF plug-in need no shared library but the C library, and the unpacked
+# program, with a copy of the unpacked lumen.cfg whose folders point into the
+# scratch root, converts the samples and a PDF to the same bytes as the build
+# tree's program with the source tree's files.
 #
 # From the repository root, after a build in build/:  sh scripts/check-package.sh
 set -eu
@@ -24,8 +24,15 @@ for file in usr/bin/lumen usr/share/man/man1/lumen.1.gz; do
   [ -f "$work/root/$file" ] || fail "$file missing"
 done
 if [ -e build/libpdfconv.so ]; then
-  [ -f "$work/root/usr/bin/libpdfconv.so" ] || fail "usr/bin/libpdfconv.so missing"
-  dpkg-deb -f "$deb" Depends | grep -q '^libpoppler[0-9]' || fail "no dependency on poppler"
+  for file in usr/bin/libpdfconv.so usr/share/doc/lumen/copyright/poppler \
+      usr/share/doc/lumen/copyright/freetype; do
+    [ -f "$work/root/$file" ] || fail "$file missing"
+  done
+  # poppler and the C++ runtime are linked in: the plug-in needs the C library's
+  # own libraries alone, which libc6 holds.
+  plugin=$(objdump -p "$work/root/usr/bin/libpdfconv.so" | awk '$1 == "NEEDED" { print $2 }')
+  other=$(echo "$plugin" | grep -v -e '^libc\.so\.' -e '^libm\.so\.' -e '^ld-linux' -e '^$' || true)
+  [ -z "$other" ] || fail "libpdfconv.so needs more than the C library: $other"
 fi
 for file in lumen.cfg pptconv.dat pages/* tables/*.txt; do
   cmp -s "$file" "$share/$file" || fail "usr/share/lumen/$file missing or different"

@@ -115,11 +115,6 @@ void* loadLibrary(const char* name) {
       if (library != nullptr) return library;
     }
   }
-  return loadSystemLibrary(name);
-}
-
-void* loadSystemLibrary(const char* name) {
-  if (name == nullptr || *name == '\0') return nullptr;
   return dlopen(name, libraryFlags());
 }
 

@@ -62,8 +62,6 @@ void* loadLibrary(const char* name) {
   return reinterpret_cast<void*>(LoadLibraryA(name));
 }
 
-void* loadSystemLibrary(const char* name) { return loadLibrary(name); }
-
 void* findSymbol(void* library, const char* name) {
   if (library == nullptr || name == nullptr) return nullptr;
   return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name));
