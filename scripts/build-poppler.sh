@@ -35,10 +35,11 @@ quiet() {
 # The source packages are fetched through a list of their own, so that the
 # system's package lists and sources stay as they are.
 . /etc/os-release
+archive="[signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://deb.debian.org"
 cat >"$work/sources.list" <<EOF
-deb-src http://deb.debian.org/debian $VERSION_CODENAME main
-deb-src http://deb.debian.org/debian $VERSION_CODENAME-updates main
-deb-src http://deb.debian.org/debian-security $VERSION_CODENAME-security main
+deb-src $archive/debian $VERSION_CODENAME main
+deb-src $archive/debian $VERSION_CODENAME-updates main
+deb-src $archive/debian-security $VERSION_CODENAME-security main
 EOF
 apt_options="-q -o Dir::Etc::SourceList=$work/sources.list -o Dir::Etc::SourceParts=/nonexistent
   -o Dir::State::Lists=$work/lists -o APT::Sandbox::User=root"
