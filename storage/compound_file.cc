@@ -303,26 +303,40 @@ void SetCursor(CompoundFile* compound, uint32_t entry, uint64_t pos, uint32_t un
 uint64_t SkimWholeSectors(CompoundFile* compound, uint32_t entry, uint64_t end, uint64_t joinAt,
                           uint32_t* unit, uint64_t* pos, uint64_t* walked) {
   const uint32_t tableCount = compound->tableCount;
-  const uint64_t sectorsInFile = compound->fileSize / kSectorSize;
+  // The sectors the range and the loop check allow, counted once.
+  uint64_t allowed = end > *pos ? (end - *pos) / kSectorSize : 0;
+  const uint64_t loopRoom = *walked < tableCount ? tableCount - *walked : 0;
+  if (allowed > loopRoom) allowed = loopRoom;
+  // A unit below bound is neither the end of the chain nor outside the table.
+  const uint64_t bound = tableCount < kCompoundEndOfChain ? tableCount : kCompoundEndOfChain;
+  const uint32_t* table = compound->table;
   uint32_t at = *unit;
-  uint64_t position = *pos;
-  uint64_t count = *walked;
   uint32_t last = at;
-  while (at != kCompoundEndOfChain && position + kSectorSize <= end && count < tableCount &&
-         at < tableCount &&
-         (joinAt == kNoJoin ? uint64_t{at} + 2 <= sectorsInFile : SectorOffset(at) == joinAt)) {
-    last = at;
-    ++count;
-    position += kSectorSize;
-    if (joinAt != kNoJoin) joinAt += kSectorSize;
-    at = compound->table[at];
+  uint64_t taken = 0;
+  if (joinAt == kNoJoin) {
+    // Sector at lies whole in the file when at + 2 <= the file's sector count.
+    const uint64_t sectorsInFile = compound->fileSize / kSectorSize;
+    const uint64_t inFile = sectorsInFile > 0 ? sectorsInFile - 1 : 0;
+    const uint64_t limit = bound < inFile ? bound : inFile;
+    while (taken < allowed && at < limit) {
+      last = at;
+      at = table[at];
+      ++taken;
+    }
+  } else {
+    while (taken < allowed && at < bound && SectorOffset(at) == joinAt) {
+      last = at;
+      at = table[at];
+      joinAt += kSectorSize;
+      ++taken;
+    }
   }
-  const uint64_t skimmed = position - *pos;
-  if (skimmed == 0) return 0;
-  SetCursor(compound, entry, position - kSectorSize, last);
+  if (taken == 0) return 0;
+  const uint64_t skimmed = taken * kSectorSize;
+  SetCursor(compound, entry, *pos + skimmed - kSectorSize, last);
   *unit = at;
-  *pos = position;
-  *walked = count;
+  *pos += skimmed;
+  *walked += taken;
   return skimmed;
 }
 
