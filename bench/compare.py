@@ -93,10 +93,12 @@ def instructions(command, cwd, output, scratch):
     """Instructions of one run under callgrind, and whether that run wrote what a
     run without it does: some fifty times slower there, a long PDF meets lumen's
     two-second budget and stops early, so that its count is short."""
-    run_once(command, cwd, output, None)
-    native = contents(output)
-    if native is not None:
-        os.unlink(output)
+    native = None
+    if output:
+        run_once(command, cwd, output, None)
+        native = contents(output)
+        if native is not None:
+            os.unlink(output)
     report = os.path.join(scratch, "callgrind.out")
     done = subprocess.run(["valgrind", "--tool=callgrind", "--callgrind-out-file=" + report,
                            *command], cwd=cwd, stdout=subprocess.DEVNULL,
@@ -144,13 +146,13 @@ def main():
         print(f"{'':44} {'':>6} | {'Minstr':>6} {'ms':>5} {'flt':>5} |"
               f" {'Minstr':>6} {'ms':>5} {'flt':>5} | {'':8} {'Minstr':>6} {'ms':>5} {'flt':>5}")
 
-        short = []
+        short = False
 
         def cells(values):
+            nonlocal short
             count, ms, fault, whole = values
             shown = f"{count / 1e6:6.2f}" if count >= 0 else f"{'-':>6}"
-            if not whole:
-                short.append(True)
+            short = short or not whole
             return f"{shown}{' ' if whole else '*'}{ms:5.2f} {fault:5d}"
 
         print(f"{'/bin/true':44} {'':>6} | {cells(floor)} |")

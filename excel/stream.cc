@@ -93,23 +93,20 @@ Header headerOf(const uint8_t* bytes) {
   return {reader.u16At(0), reader.u16At(2)};
 }
 
-bool readHeader(WorkbookStream* stream, uint64_t position, Header* header,
-                std::vector<uint8_t>* scratch) {
-  const uint8_t* bytes = stream->view(position, 4);
-  if (bytes == nullptr) {
-    if (!stream->read(position, 4, scratch) || scratch->size() < 4) return false;
-    bytes = scratch->data();
-  }
-  *header = headerOf(bytes);
-  return true;
-}
-
 // A view of length bytes at position, from memory or copied into *scratch.
 const uint8_t* bytesAt(WorkbookStream* stream, uint64_t position, uint32_t length,
                        std::vector<uint8_t>* scratch) {
   if (const uint8_t* bytes = stream->view(position, length)) return bytes;
   if (!stream->read(position, length, scratch)) return nullptr;
   return scratch->data();
+}
+
+bool readHeader(WorkbookStream* stream, uint64_t position, Header* header,
+                std::vector<uint8_t>* scratch) {
+  const uint8_t* bytes = bytesAt(stream, position, 4, scratch);
+  if (bytes == nullptr) return false;
+  *header = headerOf(bytes);
+  return true;
 }
 
 bool continues(uint16_t type, uint16_t next) {
